@@ -1,0 +1,74 @@
+#include "Daubechies4DWT2D.h"
+
+#include "PointerBinding.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+void CheckSide(const double* data, std::uint32_t n) {
+    if (n % 2 != 0) {
+        throw std::invalid_argument("Daubechies4DWT2D: tile side " + std::to_string(n) + " is odd");
+    }
+    if (data == nullptr) {
+        throw std::invalid_argument("Daubechies4DWT2D: data is null");
+    }
+}
+
+} // namespace
+
+// The filter's output line is allocated here once for all lines, rather than by each step: once
+// the first row has changed, no allocation may fail and leave the tile half transformed.
+void Daubechies4DWT2D::Forward(double* data, std::uint32_t n) {
+    if (n < 4) {
+        return;
+    }
+    CheckSide(data, n);
+    const std::size_t side = n;
+    const auto line = std::make_unique_for_overwrite<double[]>(side + 1);
+    const auto w = std::make_unique_for_overwrite<double[]>(side);
+    const PointerBinding bound(Buffer, line.get());
+    for (std::size_t r = 0; r < side; ++r) {
+        double* row = data + r * side;
+        std::copy(row, row + side, Buffer + 1);
+        FilterOutputs(Buffer, n, 1, row);
+    }
+    for (std::size_t c = 0; c < side; ++c) {
+        for (std::size_t r = 0; r < side; ++r) {
+            Buffer[r + 1] = data[r * side + c];
+        }
+        FilterOutputs(Buffer, n, 1, w.get());
+        for (std::size_t r = 0; r < side; ++r) {
+            data[r * side + c] = w[r];
+        }
+    }
+}
+
+void Daubechies4DWT2D::Inverse(double* data, std::uint32_t n) {
+    if (n < 4) {
+        return;
+    }
+    CheckSide(data, n);
+    const std::size_t side = n;
+    const auto line = std::make_unique_for_overwrite<double[]>(side + 1);
+    const auto w = std::make_unique_for_overwrite<double[]>(side);
+    const PointerBinding bound(Buffer, line.get());
+    for (std::size_t c = 0; c < side; ++c) {
+        for (std::size_t r = 0; r < side; ++r) {
+            Buffer[r + 1] = data[r * side + c];
+        }
+        FilterOutputs(Buffer, n, -1, w.get());
+        for (std::size_t r = 0; r < side; ++r) {
+            data[r * side + c] = w[r];
+        }
+    }
+    for (std::size_t r = 0; r < side; ++r) {
+        double* row = data + r * side;
+        std::copy(row, row + side, Buffer + 1);
+        FilterOutputs(Buffer, n, -1, row);
+    }
+}

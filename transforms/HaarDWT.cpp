@@ -1,0 +1,109 @@
+#include "HaarDWT.h"
+
+#include "PointerBinding.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+void CheckLength(int len, const char* where) {
+    if (len < 0 || (len > 0 && !std::has_single_bit(static_cast<unsigned>(len)))) {
+        throw std::invalid_argument(std::string(where) + ": length " + std::to_string(len) +
+                                    " is not 0 or a power of two");
+    }
+}
+
+void CheckStep(std::uint32_t len, const char* where) {
+    if (len % 2 != 0) {
+        throw std::invalid_argument(std::string(where) + ": length " + std::to_string(len) +
+                                    " is odd");
+    }
+}
+
+} // namespace
+
+void HaarDWT::ForwardStep(std::uint32_t len) {
+    CheckStep(len, "HaarDWT::ForwardStep");
+    const std::size_t h = len / 2;
+    for (std::size_t i = 0; i < h; ++i) {
+        Temp[i] = (Buffer[2 * i] + Buffer[2 * i + 1]) * K;
+        Temp[h + i] = (Buffer[2 * i] - Buffer[2 * i + 1]) * K;
+    }
+    std::copy(Temp, Temp + len, Buffer);
+}
+
+void HaarDWT::InverseStep(std::uint32_t len) {
+    CheckStep(len, "HaarDWT::InverseStep");
+    const std::size_t h = len / 2;
+    for (std::size_t i = 0; i < len; i += 2) {
+        const std::size_t m = h + i / 2;
+        Temp[i] = (Buffer[i / 2] + Buffer[m]) * K;
+        Temp[i + 1] = (Buffer[i / 2] - Buffer[m]) * K;
+    }
+    std::copy(Temp, Temp + len, Buffer);
+}
+
+void HaarDWT::ForwardAll(int len) {
+    CheckLength(len, "HaarDWT::ForwardAll");
+    for (auto level = static_cast<std::uint32_t>(len); level > 1; level /= 2) {
+        ForwardStep(level);
+    }
+}
+
+void HaarDWT::InverseAll(int len) {
+    CheckLength(len, "HaarDWT::InverseAll");
+    // Counted in 64 bits: doubling past the largest int power of two must not overflow.
+    for (std::uint64_t level = 2; level <= static_cast<std::uint64_t>(len); level *= 2) {
+        InverseStep(static_cast<std::uint32_t>(level));
+    }
+}
+
+namespace {
+
+// Returns the vector length n * n after checking that it is one ForwardAll accepts.
+int VectorLength(const double* data, std::uint32_t n) {
+    const std::uint64_t count = std::uint64_t{n} * n;
+    if (count > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
+        throw std::invalid_argument("HaarDWT: tile side " + std::to_string(n) +
+                                    " is too large for one vector of its square");
+    }
+    if (n > 1 && !std::has_single_bit(n)) {
+        throw std::invalid_argument("HaarDWT: tile side " + std::to_string(n) +
+                                    " is not a power of two");
+    }
+    if (data == nullptr && n != 0) {
+        throw std::invalid_argument("HaarDWT: data is null");
+    }
+    return static_cast<int>(count);
+}
+
+} // namespace
+
+void HaarDWT::Forward(double* data, std::uint32_t n) {
+    const int length = VectorLength(data, n);
+    if (length < 2) {
+        return;
+    }
+    // Temp first: the tile itself is the working array, so nothing may fail once it is bound.
+    const auto temp = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(length));
+    const PointerBinding boundTemp(Temp, temp.get());
+    const PointerBinding boundBuffer(Buffer, data);
+    ForwardAll(length);
+}
+
+void HaarDWT::Inverse(double* data, std::uint32_t n) {
+    const int length = VectorLength(data, n);
+    if (length < 2) {
+        return;
+    }
+    const auto temp = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(length));
+    const PointerBinding boundTemp(Temp, temp.get());
+    const PointerBinding boundBuffer(Buffer, data);
+    InverseAll(length);
+}

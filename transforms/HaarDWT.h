@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Transform.h"
+
+#include <cstdint>
+
+// Complete Haar decomposition of the tile taken as one vector of n * n values: each level
+// replaces a segment by its scaled pair sums followed by its scaled pair differences, down to a
+// single value. Tile sides must be 0 or powers of two whose square fits an int.
+class HaarDWT : public Transform {
+public:
+    // The scale of every sum and difference in both directions. It is one unit in the last place
+    // below the double nearest 1/sqrt(2), and the coefficients depend on exactly this value.
+    static constexpr double K = 0.7071067811865475;
+
+    void Forward(double* data, std::uint32_t n) override;
+    void Inverse(double* data, std::uint32_t n) override;
+
+    // One level on Buffer[0 .. len - 1] through Temp[0 .. len - 1]; both must hold len doubles.
+    // An odd len has an unpaired value and throws std::invalid_argument.
+    virtual void ForwardStep(std::uint32_t len);
+    virtual void InverseStep(std::uint32_t len);
+
+    // All levels on Buffer[0 .. len - 1]. len must be 0 or a power of two, else
+    // std::invalid_argument: for other lengths the two directions visit different levels.
+    virtual void ForwardAll(int len);
+    virtual void InverseAll(int len);
+
+    // Scratch of the level steps; meaningless between calls.
+    double* Temp = nullptr;
+};

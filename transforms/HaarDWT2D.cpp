@@ -1,0 +1,81 @@
+#include "HaarDWT2D.h"
+
+#include "PointerBinding.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+void CheckSide(const double* data, std::uint32_t n) {
+    // The level operations count a line in an int.
+    if (!std::has_single_bit(n) ||
+        n > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) {
+        throw std::invalid_argument("HaarDWT2D: tile side " + std::to_string(n) +
+                                    " is not a power of two that fits an int");
+    }
+    if (data == nullptr) {
+        throw std::invalid_argument("HaarDWT2D: data is null");
+    }
+}
+
+} // namespace
+
+void HaarDWT2D::Forward(double* data, std::uint32_t n) {
+    if (n < 2) {
+        return;
+    }
+    CheckSide(data, n);
+    const std::size_t side = n;
+    const auto temp = std::make_unique_for_overwrite<double[]>(side);
+    const auto line = std::make_unique_for_overwrite<double[]>(side);
+    const PointerBinding boundTemp(Temp, temp.get());
+    const PointerBinding boundBuffer(Buffer, line.get());
+    for (std::size_t r = 0; r < side; ++r) {
+        double* row = data + r * side;
+        std::copy(row, row + side, Buffer);
+        ForwardAll(static_cast<int>(n));
+        std::copy(Buffer, Buffer + side, row);
+    }
+    for (std::size_t c = 0; c < side; ++c) {
+        for (std::size_t r = 0; r < side; ++r) {
+            Buffer[r] = data[r * side + c];
+        }
+        ForwardAll(static_cast<int>(n));
+        for (std::size_t r = 0; r < side; ++r) {
+            data[r * side + c] = Buffer[r];
+        }
+    }
+}
+
+void HaarDWT2D::Inverse(double* data, std::uint32_t n) {
+    if (n < 2) {
+        return;
+    }
+    CheckSide(data, n);
+    const std::size_t side = n;
+    const auto temp = std::make_unique_for_overwrite<double[]>(side);
+    const auto line = std::make_unique_for_overwrite<double[]>(side);
+    const PointerBinding boundTemp(Temp, temp.get());
+    const PointerBinding boundBuffer(Buffer, line.get());
+    for (std::size_t c = 0; c < side; ++c) {
+        for (std::size_t r = 0; r < side; ++r) {
+            Buffer[r] = data[r * side + c];
+        }
+        InverseAll(static_cast<int>(n));
+        for (std::size_t r = 0; r < side; ++r) {
+            data[r * side + c] = Buffer[r];
+        }
+    }
+    for (std::size_t r = 0; r < side; ++r) {
+        double* row = data + r * side;
+        std::copy(row, row + side, Buffer);
+        InverseAll(static_cast<int>(n));
+        std::copy(Buffer, Buffer + side, row);
+    }
+}

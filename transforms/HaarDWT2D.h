@@ -1,0 +1,13 @@
+#pragma once
+
+#include "HaarDWT.h"
+
+#include <cstdint>
+
+// Complete Haar decomposition of every row and then every column of the tile; Inverse undoes
+// the columns first. Tile sides must be 0 or powers of two.
+class HaarDWT2D : public HaarDWT {
+public:
+    void Forward(double* data, std::uint32_t n) override;
+    void Inverse(double* data, std::uint32_t n) override;
+};

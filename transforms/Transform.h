@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+
+// A transform of one square tile of n x n doubles, held as one contiguous array
+// and changed in place. Element (r, c) of a tile is data[r * n + c].
+//
+// Tile sides are 0 or powers of two. The concrete classes:
+//   CosineFFT, CosineFFT2D        unnormalised DCT-II; the inverse carries the
+//                                 only scaling (2/N) so Inverse(Forward(t)) == t
+//   HaarDWT, HaarDWT2D            all Haar levels, both directions scaled by K
+//   Daubechies4DWT, Daubechies4DWT2D  one periodic D4 filter step per line
+// The classes without "2D" treat the tile as one vector of n * n values, the
+// "2D" classes transform every row and then every column.
+//
+// One object serves one call at a time: Forward and Inverse work through
+// Buffer, and Threshold records KeptPercent for the caller to read.
+class Transform {
+public:
+    Transform() = default;
+    Transform(const Transform&) = delete;
+    Transform& operator=(const Transform&) = delete;
+
+    virtual void Forward(double* data, std::uint32_t n) = 0;
+    virtual void Inverse(double* data, std::uint32_t n) = 0;
+
+    // Zeroes the smallest coefficients of the n x n tile until the root energy
+    // of what is dropped, relative to the tile's, would reach x; records in
+    // KeptPercent how many coefficients rank ahead of the cut.
+    // A NaN x throws std::invalid_argument; x <= 0 keeps every coefficient and x >= 1 only the
+    // largest magnitudes. A NaN coefficient ranks above every other magnitude and survives.
+    virtual void Threshold(double* data, std::uint32_t n, double x);
+
+    // Writes count values, each followed by a TAB, with the stream's own format.
+    virtual void WriteCoefficients(const double* data, std::uint32_t count, std::ostream& out);
+
+    virtual ~Transform() = default;
+
+    // The array the running Forward or Inverse works on; meaningless between calls.
+    double* Buffer = nullptr;
+    // Percentage of coefficients the last Threshold kept, in [0, 100).
+    double KeptPercent = 0.0;
+};
