@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The window icon: a few cosine basis tiles, drawn in code.
+QIcon MakeAppIcon();

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QComboBox>
+
+// File type filters from a filter string of description|mask pairs,
+// "Bitmap files (*.bmp)|*.bmp".
+class FilterComboBox : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit FilterComboBox(const QString& filter, QWidget* parent = nullptr);
+
+    QString Mask() const;
+
+signals:
+    void MaskChanged(const QString& mask);
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "Dialogs.h"
+
+// The real dialogs and message boxes, over Qt's.
+class QtDialogs : public Dialogs {
+public:
+    QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
+                         const QString& filter) override;
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& directory,
+                         const QString& filter) override;
+    Answer Question(QWidget* parent, const QString& title, const QString& text) override;
+    void Message(QWidget* parent, const QString& title, const QString& text) override;
+    void RunModal(QDialog& dialog) override;
+};

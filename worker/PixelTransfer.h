@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+class Canvas;
+
+// Moving pixels between a bitmap and three channel planes of doubles. Plane
+// element x * n + y holds the pixel at column x, row y, so a plane row is an
+// image column. Each plane must hold at least n * n values.
+
+// Reads the n x n square at the top left of the bitmap into the red, green and
+// blue planes. Points outside the bitmap read as white (255 in every channel).
+// columnDone(x) is called after each column. Returns the last pixel read.
+std::uint32_t ReadChannelPlanes(const Canvas& canvas, int n, double* red, double* green,
+                                double* blue, std::size_t planeSize,
+                                const std::function<void(int)>& columnDone);
+
+// The parts of one composed pixel, each already in its place of the COLORREF.
+struct ComposedPixel {
+    std::uint32_t RedPart = 0;
+    std::uint32_t GreenPart = 0;
+    std::uint32_t BluePart = 0;
+    std::uint32_t Color = 0;
+};
+
+// A COLORREF from three channel values, each brought to a whole grey level.
+ComposedPixel ComposePixel(double red, double green, double blue);
+
+// Writes the planes back into the n x n square at the top left of the bitmap;
+// points outside the bitmap are skipped. columnDone(x) is called after each
+// column. Returns the last pixel composed.
+ComposedPixel WriteChannelPlanes(Canvas& canvas, int n, const double* red, const double* green,
+                                 const double* blue, std::size_t planeSize,
+                                 const std::function<void(int)>& columnDone);
