@@ -2,8 +2,8 @@
 
 #include "About.h"
 #include "AppIcon.h"
+#include "Application.h"
 #include "BitmapFile.h"
-#include "BmpError.h"
 #include "CosineFFT.h"
 #include "CosineFFT2D.h"
 #include "Daubechies4DWT.h"
@@ -40,8 +40,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <new>
-
 namespace {
 
 const QString BitmapFilter = QStringLiteral("Bitmap files (*.bmp)|*.bmp");
@@ -71,16 +69,15 @@ ImageView* MakeImage(const QString& name, const QString& hint, QWidget* parent) 
     return image;
 }
 
-QString ErrorText(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("not enough memory");
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("unknown error");
-    }
+// A track bar at the start of its range.
+QSlider* MakeTrackBar(Qt::Orientation orientation, int minimum, int maximum, int pageStep,
+                      int tickInterval, QWidget* parent) {
+    auto* bar = new QSlider(orientation, parent);
+    bar->setRange(minimum, maximum);
+    bar->setValue(minimum);
+    bar->setPageStep(pageStep);
+    bar->setTickInterval(tickInterval);
+    return bar;
 }
 
 } // namespace
@@ -312,12 +309,8 @@ void TMainWindow::AddTransformPage(int index, const PageDescription& description
 
     page.WinSizeLabel = new QLabel(QStringLiteral("Grid size: 256"), page.TabSheet);
     named(page.WinSizeLabel, "WinSizeLabel");
-    page.WinSizeTrackBar = new QSlider(Qt::Vertical, page.TabSheet);
+    page.WinSizeTrackBar = MakeTrackBar(Qt::Vertical, 1, 6, 1, 1, page.TabSheet);
     named(page.WinSizeTrackBar, "WinSizeTrackBar");
-    page.WinSizeTrackBar->setRange(1, 6);
-    page.WinSizeTrackBar->setValue(1);
-    page.WinSizeTrackBar->setPageStep(1);
-    page.WinSizeTrackBar->setTickInterval(1);
     page.WinSizeTrackBar->setTickPosition(QSlider::TicksBothSides);
     page.WinSizeTrackBar->setInvertedAppearance(true); // position 1 at the top
     page.WinSizeTrackBar->setInvertedControls(true);
@@ -326,12 +319,8 @@ void TMainWindow::AddTransformPage(int index, const PageDescription& description
     named(page.ErrorLabel, "ErrorLabel");
     page.ErrorLabel->setMinimumWidth(
         page.ErrorLabel->fontMetrics().horizontalAdvance(QStringLiteral("Error: 100% ")));
-    page.ErrorTrackBar = new QSlider(Qt::Horizontal, page.TabSheet);
+    page.ErrorTrackBar = MakeTrackBar(Qt::Horizontal, 0, 100, 10, 5, page.TabSheet);
     named(page.ErrorTrackBar, "ErrorTrackBar");
-    page.ErrorTrackBar->setRange(0, 100);
-    page.ErrorTrackBar->setValue(0);
-    page.ErrorTrackBar->setPageStep(10);
-    page.ErrorTrackBar->setTickInterval(5);
     page.ErrorTrackBar->setTickPosition(QSlider::TicksBelow);
 
     page.CompressLabel = new QLabel(QStringLiteral("Compress 100.0%"), page.TabSheet);
@@ -397,14 +386,12 @@ void TMainWindow::ShowMessage(const QString& text) {
 }
 
 QImage TMainWindow::LoadOrExplain(const QString& path) {
-    const QString name = QFileInfo(path).fileName();
     try {
         return LoadBitmap(path);
-    } catch (const std::bad_alloc&) {
-        ShowMessage(QStringLiteral("Cannot load %1: not enough memory").arg(name));
-    } catch (const std::exception& error) {
-        ShowMessage(
-            QStringLiteral("Cannot load %1: %2").arg(name, QString::fromLocal8Bit(error.what())));
+    } catch (...) {
+        ShowMessage(QStringLiteral("Cannot load %1: %2")
+                        .arg(QFileInfo(path).fileName(),
+                             Application::ExceptionText(std::current_exception())));
     }
     return QImage();
 }
@@ -523,7 +510,7 @@ void TMainWindow::ThreadTerminated(Thread* sender) {
         failure =
             QStringLiteral("The conversion on page \"%1\" failed: %2")
                 .arg(TransformPageControl->tabText(TransformPageControl->indexOf(page->TabSheet)),
-                     ErrorText(worker->FatalException()));
+                     Application::ExceptionText(worker->FatalException()));
         page->TabSheet->setCursor(Qt::ArrowCursor);
         page->Busy = false;
         UpdateSaveAndConvert();
@@ -555,9 +542,10 @@ bool TMainWindow::SavePage(TransformPage& page) {
     const QString path = SaveImageDialog.FileName();
     try {
         SaveBitmap(page.Image->Picture(), path);
-    } catch (const std::exception& error) {
+    } catch (...) {
         ShowMessage(QStringLiteral("Cannot save %1: %2")
-                        .arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(error.what())));
+                        .arg(QFileInfo(path).fileName(),
+                             Application::ExceptionText(std::current_exception())));
         return false;
     }
     CurrentFileName = path;

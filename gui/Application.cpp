@@ -16,14 +16,18 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void Application::ShowCurrentException() {
+    ShowException(ExceptionText(std::current_exception()));
+}
+
+QString Application::ExceptionText(const std::exception_ptr& error) {
     try {
-        throw;
+        std::rethrow_exception(error);
     } catch (const std::bad_alloc&) {
-        ShowException(QStringLiteral("Not enough memory."));
-    } catch (const std::exception& error) {
-        ShowException(error);
+        return QStringLiteral("not enough memory");
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        ShowException(QStringLiteral("Unknown error."));
+        return QStringLiteral("unknown error");
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <exception>
+
 // The application object. Handlers catch their own exceptions (see
 // Guarded); notify() is the last net for one that escapes anyway.
 class Application : public QApplication {
@@ -18,4 +20,6 @@ public:
     static void ShowException(const QString& message);
     // Shows the exception being handled; call it inside a catch block.
     static void ShowCurrentException();
+    // What an exception says, in words for the user ("not enough memory").
+    static QString ExceptionText(const std::exception_ptr& error);
 };
