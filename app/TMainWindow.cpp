@@ -254,8 +254,14 @@ QWidget* TMainWindow::BuildQuickViewPage() {
     layout->addWidget(QuickViewFilterComboBox, 3, 0);
     layout->addWidget(QuickViewDirectoryListBox, 0, 1, 3, 1);
     layout->addWidget(QuickViewDriveComboBox, 3, 1);
-    layout->setColumnStretch(0, 153);
-    layout->setColumnStretch(1, 105);
+    layout->setColumnStretch(0, 3);
+    layout->setColumnStretch(1, 2);
+    // Room for a file name such as "astronaut_256x256.bmp" beside a few folders.
+    const QFontMetrics metrics = QuickViewFileListBox->fontMetrics();
+    QuickViewFileListBox->setMinimumWidth(
+        metrics.horizontalAdvance(QStringLiteral("astronaut_256x256.bmp")) + 48);
+    QuickViewDirectoryListBox->setMinimumWidth(
+        metrics.horizontalAdvance(QStringLiteral("      samples")) + 40);
     layout->setRowStretch(2, 1);
     return OpenOriginalImage;
 }
@@ -620,7 +626,9 @@ void TMainWindow::ChangeErrorLabel() {
 
 void TMainWindow::DrawGrid() {
     TransformPage& page = *CurrentPage;
-    if (page.NeedsReload) {
+    // A page holding an unsaved result keeps it: it is reloaded once the result
+    // is saved, or by its next conversion.
+    if (page.NeedsReload && !page.Unsaved) {
         // The page shows the loaded image again, without any grid.
         page.Image->SetPicture(OriginalImage->Picture());
         page.NeedsReload = false;

@@ -41,6 +41,7 @@ private slots:
     void gridChangeAfterOpenShowsTheLoadedImage();
     void gridChangeAfterConversionKeepsTheResult();
     void reloadUsesTheLoadedImageNotTheSavedFile();
+    void openingAnotherImageKeepsUnsavedResults();
     void zoomStopsAtItsLimits();
     void savesTheActivePage();
     void failedSaveKeepsThePageUnsaved();
@@ -173,6 +174,25 @@ void MainWindowCommandsTest::reloadUsesTheLoadedImageNotTheSavedFile() {
     d.SelectPage(0);
     d.window.CurrentPage->WinSizeTrackBar->setValue(2);
     QCOMPARE(d.window.CurrentPage->Image->Picture(), loaded);
+}
+
+void MainWindowCommandsTest::openingAnotherImageKeepsUnsavedResults() {
+    QTemporaryDir dir;
+    WindowDriver d;
+    d.Open(Corpus("natural/chelsea_256x256.bmp"));
+    TransformPage& page = *d.window.CurrentPage;
+    page.ErrorTrackBar->setValue(20);
+    Convert(d);
+    const QImage result = page.Image->Picture();
+    d.Open(Corpus("natural/coffee_256x256.bmp"));
+    page.WinSizeTrackBar->setValue(2);
+    QCOMPARE(page.Image->Picture(), result);
+
+    // Once saved, the next grid change shows the newly loaded image.
+    d.dialogs->saveAnswers.push_back(dir.filePath("kept.bmp"));
+    d.Button("SaveButton")->click();
+    page.WinSizeTrackBar->setValue(3);
+    QCOMPARE(page.Image->Picture(), d.OriginalImage()->Picture());
 }
 
 void MainWindowCommandsTest::zoomStopsAtItsLimits() {
