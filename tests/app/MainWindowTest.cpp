@@ -11,18 +11,10 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 
-#include <stdexcept>
-
 namespace {
 
 const char* const Prefixes[] = {"Fourier", "Daub", "Haar", "Fourier2D", "Daub2D", "Haar2D"};
 const char* const Captions[] = {"DCT 1D", "D4 1D", "Haar 1D", "DCT 2D", "D4 2D", "Haar 2D"};
-
-class ThrowingTransform : public Transform {
-public:
-    void Forward(double*, std::uint32_t) override { throw std::runtime_error("tile exploded"); }
-    void Inverse(double*, std::uint32_t) override {}
-};
 
 } // namespace
 
@@ -226,7 +218,7 @@ void MainWindowTest::malformedBitmapChangesNothing() {
 }
 
 void MainWindowTest::failingConversionReturnsPageToIdle() {
-    ThrowingTransform throwing;
+    ThrowingTransform throwing("tile exploded");
     WindowDriver d;
     d.Open(Corpus("natural/chelsea_256x256.bmp"));
     d.SelectPage(2);

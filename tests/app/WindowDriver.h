@@ -3,16 +3,13 @@
 #include "FakeDialogs.h"
 #include "ImageView.h"
 #include "TMainWindow.h"
-#include "Transform.h"
+#include "TestTransforms.h"
 
 #include <QLabel>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-
-#include <condition_variable>
-#include <mutex>
 
 // Drives a main window the way a person does, with the dialogs answered by a
 // FakeDialogs.
@@ -51,30 +48,3 @@ public:
 inline QString Corpus(const char* name) {
     return QStringLiteral(TARVISH_TEST_DATA "/bmp-corpus/") + QString::fromLatin1(name);
 }
-
-// A transform whose Forward waits until released, to hold a conversion open.
-class BlockingTransform : public Transform {
-public:
-    void Forward(double*, std::uint32_t) override {
-        std::unique_lock lock(mutex);
-        started = true;
-        released.wait(lock, [this] { return open; });
-    }
-    void Inverse(double*, std::uint32_t) override {}
-    void Release() {
-        std::lock_guard lock(mutex);
-        open = true;
-        released.notify_all();
-    }
-    bool Started() {
-        std::lock_guard lock(mutex);
-        return started;
-    }
-    ~BlockingTransform() override { Release(); }
-
-private:
-    std::mutex mutex;
-    std::condition_variable released;
-    bool open = false;
-    bool started = false;
-};

@@ -3,6 +3,7 @@
 #include "CosineFFT2D.h"
 #include "Daubechies4DWT.h"
 #include "HaarDWT2D.h"
+#include "TestTransforms.h"
 #include "Transformer.h"
 
 #include <QSignalSpy>
@@ -37,12 +38,6 @@ double ChannelPercent(const QImage& picture, int n, int shift, int tiles, double
     channel.Run(order);
     return channel.MeanKeptPercent();
 }
-
-class ThrowingTransform : public Transform {
-public:
-    void Forward(double*, std::uint32_t) override { throw std::runtime_error("broken tile"); }
-    void Inverse(double*, std::uint32_t) override {}
-};
 
 } // namespace
 
@@ -205,7 +200,7 @@ void TransformThreadTest::colorCorrectionInRangeChangesNothing() {
 }
 
 void TransformThreadTest::failureIsKeptForTheWindow() {
-    PageFixture f(std::make_unique<ThrowingTransform>(), 1);
+    PageFixture f(std::make_unique<ThrowingTransform>("broken tile"), 1);
     const QImage picture = TestPicture(64, 64);
     f.image.SetPicture(picture);
     TransformThread* worker = f.Start();
