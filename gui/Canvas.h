@@ -37,8 +37,6 @@ public:
     // Tells the view that pixels changed (after SetPixel or line drawing).
     void Changed() const;
 
-    const QImage* Image() const { return image; }
-
 private:
     void Plot(int x, int y);
 

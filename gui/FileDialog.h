@@ -18,7 +18,6 @@ public:
     // Returns whether the user confirmed; FileName() is then the chosen path.
     bool Execute(QWidget* parent);
 
-    QString Title() const { return title; }
     void SetTitle(const QString& newTitle) { title = newTitle; }
     QString FileName() const { return fileName; }
     // The filter in Qt's form, "Bitmap files (*.bmp)".

@@ -21,10 +21,6 @@ void Thread::WaitFor() {
     thread->wait();
 }
 
-bool Thread::Finished() const {
-    return thread->isFinished();
-}
-
 void Thread::Run() {
     // Nothing may escape a thread's run function; the owner asks afterwards.
     try {

@@ -25,7 +25,6 @@ public:
     void Resume();
     // Blocks until Execute has returned and the thread has ended.
     void WaitFor();
-    bool Finished() const;
 
     // Whatever Execute threw, or null.
     std::exception_ptr FatalException() const { return fatalException; }
