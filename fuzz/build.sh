@@ -8,5 +8,5 @@ cxx=${CXX:-clang++-14}
 mkdir -p fuzz/out
 "$cxx" -std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -Igui gui/BmpReader.cpp fuzz/BmpReaderFuzz.cpp -o fuzz/out/bmp_reader_fuzz
+    -Ibitmap bitmap/BmpReader.cpp fuzz/BmpReaderFuzz.cpp -o fuzz/out/bmp_reader_fuzz
 echo "built fuzz/out/bmp_reader_fuzz"
