@@ -3,125 +3,97 @@
 #include "About.h"
 #include "AppIcon.h"
 #include "Application.h"
-#include "BitmapFile.h"
-#include "CosineFFT.h"
-#include "CosineFFT2D.h"
-#include "Daubechies4DWT.h"
-#include "Daubechies4DWT2D.h"
+#include "AvailableMemory.h"
+#include "CompareTab.h"
+#include "ConversionResult.h"
+#include "ConversionRunner.h"
+#include "CurvesTab.h"
 #include "Dialogs.h"
-#include "DirectoryListBox.h"
-#include "DriveComboBox.h"
-#include "FileListBox.h"
-#include "FilterComboBox.h"
+#include "ErrorsTab.h"
+#include "FileBrowser.h"
 #include "Guarded.h"
-#include "HaarDWT.h"
-#include "HaarDWT2D.h"
+#include "ImageFile.h"
 #include "ImageView.h"
+#include "MainMenu.h"
 #include "PageControl.h"
+#include "ParallelFor.h"
 #include "ProgressBar.h"
-#include "Threads.h"
+#include "QualityText.h"
+#include "Sweep.h"
 #include "TileGrid.h"
+#include "Transform.h"
+#include "TransformKind.h"
+#include "TransformPageBuilder.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
-#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
 
-const QString BitmapFilter = QStringLiteral("Bitmap files (*.bmp)|*.bmp");
-constexpr int ImageSide = 256;
-
-template <typename T>
-std::unique_ptr<Transform> Make() {
-    return std::make_unique<T>();
+QString Text(std::string_view view) {
+    return QString::fromLatin1(view.data(), static_cast<qsizetype>(view.size()));
 }
 
-// A scroll box whose viewport starts exactly as large as the image control.
-QScrollArea* MakeScrollBox(ImageView* image, QWidget* parent) {
-    auto* box = new QScrollArea(parent);
-    box->setWidget(image);
-    box->setWidgetResizable(false);
-    box->setAlignment(Qt::AlignCenter);
-    const int frame = 2 * box->frameWidth();
-    box->setMinimumSize(ImageSide + frame, ImageSide + frame);
-    return box;
-}
-
-ImageView* MakeImage(const QString& name, const QString& hint, QWidget* parent) {
-    auto* image = new ImageView(parent);
-    image->setObjectName(name);
-    image->setToolTip(hint);
-    image->SetControlSize(ImageSide, ImageSide);
-    return image;
-}
-
-// A track bar at the start of its range.
-QSlider* MakeTrackBar(Qt::Orientation orientation, int minimum, int maximum, int pageStep,
-                      int tickInterval, QWidget* parent) {
-    auto* bar = new QSlider(orientation, parent);
-    bar->setRange(minimum, maximum);
-    bar->setValue(minimum);
-    bar->setPageStep(pageStep);
-    bar->setTickInterval(tickInterval);
-    return bar;
+int TilesAt(const TransformPage& page) {
+    return 1 << (page.WinSizeTrackBar->value() - 1);
 }
 
 } // namespace
 
-struct TMainWindow::PageDescription {
-    const char* caption;
-    const char* prefix;
-    std::unique_ptr<Transform> (*create)();
-    std::uint8_t twoDimensional;
-    const char* hint;
-};
-
 TMainWindow::TMainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      OpenImageDialog(FileDialog::Kind::Open, QStringLiteral("Open image"), BitmapFilter,
+                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      OpenImageDialog(FileDialog::Kind::Open, QStringLiteral("Open image"), ImageOpenFilter(),
                       QStringLiteral("*.bmp")),
-      SaveImageDialog(FileDialog::Kind::Save, QStringLiteral("Save image"), BitmapFilter,
+      SaveImageDialog(FileDialog::Kind::Save, QStringLiteral("Save image"), ImageSaveFilter(),
                       QStringLiteral("*.bmp")) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Tarvish 1.0"));
     setWindowIcon(MakeAppIcon());
+    setAcceptDrops(true);
 
     // The loaded file's path names the picture's tab, shortened if need be.
     OriginalPageControl = new PageControl(this);
     OriginalPageControl->setObjectName(QStringLiteral("OriginalPageControl"));
-    OriginalPageControl->addTab(BuildQuickViewPage(), QStringLiteral("QuickView"));
+    Browser = new FileBrowser(ImageOpenFilter());
+    OriginalPageControl->addTab(Browser, QStringLiteral("QuickView"));
     OriginalPageControl->addTab(BuildOriginalTabSheet(), QStringLiteral("- no picture -"));
+    QStringList captions;
+    for (const TransformKindInfo& kind : TransformKinds())
+        captions << Text(kind.Caption);
+    Compare = new CompareTab(captions);
+    OriginalPageControl->addTab(Compare, QStringLiteral("Compare"));
+    Curves = new CurvesTab;
+    OriginalPageControl->addTab(Curves, QStringLiteral("Curves"));
+    Errors = new ErrorsTab;
+    OriginalPageControl->addTab(Errors, QStringLiteral("Errors"));
     OriginalPageControl->setCurrentWidget(OriginalTabSheet);
 
     TransformPageControl = new QTabWidget(this);
     TransformPageControl->setObjectName(QStringLiteral("TransformPageControl"));
     TransformPageControl->setUsesScrollButtons(false); // all six captions in view
-    static const PageDescription pages[PageCount] = {
-        {"DCT 1D", "Fourier", &Make<CosineFFT>, 0, "Discrete Cosine Transform"},
-        {"D4 1D", "Daub", &Make<Daubechies4DWT>, 0, "Daubechies Wavelet Transform"},
-        {"Haar 1D", "Haar", &Make<HaarDWT>, 0, "Haar Wavelet Transform"},
-        {"DCT 2D", "Fourier2D", &Make<CosineFFT2D>, 1, "Discrete Cosine 2D Transform"},
-        {"D4 2D", "Daub2D", &Make<Daubechies4DWT2D>, 1, "Daubechies Wavelet 2D Transform"},
-        {"Haar 2D", "Haar2D", &Make<HaarDWT2D>, 1, "Haar Wavelet 2D Transform"},
-    };
+    static_assert(PageCount == TransformKindCount);
     for (int i = 0; i < PageCount; ++i)
-        AddTransformPage(i, pages[i]);
+        AddTransformPage(i);
     TransformPageControl->setCurrentIndex(4);
+    CurrentPage = &Pages[TransformPageControl->currentIndex()];
 
     AboutButton = AddButton("AboutButton", QStringLiteral("About..."), QString(),
                             style()->standardIcon(QStyle::SP_MessageBoxInformation));
@@ -137,16 +109,33 @@ TMainWindow::TMainWindow(QWidget* parent)
     ConvertButton =
         AddButton("ConvertButton", QStringLiteral("Convert"), QStringLiteral("Make conversion"),
                   style()->standardIcon(QStyle::SP_MediaPlay));
-    SaveButton->setEnabled(false);
-    ConvertButton->setEnabled(false);
+    StopButton = AddButton("StopButton", QStringLiteral("Stop"),
+                           QStringLiteral("Stop this page's conversion (Esc)"),
+                           style()->standardIcon(QStyle::SP_MediaStop));
+    StopButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+
+    Runner = std::make_unique<ConversionRunner>(Pages, ConvertButton, SaveButton,
+                                                TransformProgressBar, &CurrentPage);
+    connect(Runner.get(), &ConversionRunner::Converted, this,
+            Guarded(this, &TMainWindow::PageConverted));
+    connect(Runner.get(), &ConversionRunner::Ended, this,
+            Guarded(this, &TMainWindow::ConversionEnded));
+    connect(Runner.get(), &ConversionRunner::Collected, this,
+            Guarded(this, &TMainWindow::UpdateCommands));
 
     auto* fileButtons = new QHBoxLayout;
     fileButtons->setSpacing(0);
     fileButtons->addWidget(OpenButton, 93);
     fileButtons->addWidget(SaveButton, 97);
     fileButtons->addWidget(ExitButton, 81);
+    auto* convertButtons = new QHBoxLayout;
+    convertButtons->setSpacing(0);
+    convertButtons->addWidget(ConvertButton, 1);
+    convertButtons->addWidget(StopButton);
 
+    BuildMenu();
     auto* layout = new QGridLayout(this);
+    layout->setMenuBar(Menu);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setHorizontalSpacing(7);
     layout->setVerticalSpacing(3);
@@ -154,9 +143,11 @@ TMainWindow::TMainWindow(QWidget* parent)
     layout->addWidget(AboutButton, 1, 0);
     layout->addLayout(fileButtons, 2, 0);
     layout->addWidget(TransformPageControl, 0, 1, 2, 1);
-    layout->addWidget(ConvertButton, 2, 1);
+    layout->addLayout(convertButtons, 2, 1);
     layout->setRowStretch(0, 1);
-    layout->setColumnStretch(1, 1);
+    // The comparison table and the error maps on the left want the room more than the pages.
+    layout->setColumnStretch(0, 3);
+    layout->setColumnStretch(1, 2);
 
     connect(AboutButton, &QToolButton::clicked, this,
             Guarded(this, &TMainWindow::AboutButtonClick));
@@ -165,22 +156,26 @@ TMainWindow::TMainWindow(QWidget* parent)
     connect(ExitButton, &QToolButton::clicked, this, Guarded(this, &TMainWindow::ExitButtonClick));
     connect(ConvertButton, &QToolButton::clicked, this,
             Guarded(this, &TMainWindow::ConvertButtonClick));
+    connect(StopButton, &QToolButton::clicked, this, Guarded(this, &TMainWindow::StopButtonClick));
     connect(TransformPageControl, &QTabWidget::currentChanged, this,
             Guarded(this, &TMainWindow::ChangeActivePage));
+    connect(Browser, &FileBrowser::FileClicked, this,
+            Guarded(this, &TMainWindow::SelectImageToView));
+    connect(Browser, &FileBrowser::FileChosen, this,
+            Guarded(this, &TMainWindow::SelectImageToConvert));
+    connect(Curves, &CurvesTab::SweepRequested, this, Guarded(this, &TMainWindow::StartSweep));
 
-    CurrentPage = &Pages[TransformPageControl->currentIndex()];
     AboutDialog = std::make_unique<TAboutDialog>(this);
-    resize(634, 414);
+    for (auto& page : Pages)
+        UpdateCoverage(page);
+    UpdateCommands();
+    // Room for the comparison table's eleven columns beside a page.
+    resize(1080, 620);
 }
 
 TMainWindow::~TMainWindow() {
-    // A conversion still running would write into this window: let it end.
-    while (AnyPageBusy())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    for (auto& page : Pages) {
-        delete page.Thread;
-        page.Thread = nullptr;
-    }
+    // The conversions write into the pages: they end before anything goes.
+    Runner.reset();
 }
 
 QToolButton* TMainWindow::AddButton(const char* name, const QString& text, const QString& hint,
@@ -196,84 +191,58 @@ QToolButton* TMainWindow::AddButton(const char* name, const QString& text, const
     return button;
 }
 
-QWidget* TMainWindow::BuildQuickViewPage() {
-    OpenOriginalImage = new QWidget;
-    OpenOriginalImage->setObjectName(QStringLiteral("OpenOriginalImage"));
-
-    auto* bevel = new QFrame(OpenOriginalImage);
-    bevel->setObjectName(QStringLiteral("QuickViewBevel"));
-    bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    bevel->setLineWidth(2);
-    QuickViewImage = MakeImage(QStringLiteral("QuickViewImage"), QString(), bevel);
-    QuickViewImage->SetControlSize(146, 146);
-    auto* bevelLayout = new QVBoxLayout(bevel);
-    bevelLayout->setContentsMargins(2, 2, 2, 2);
-    bevelLayout->addWidget(QuickViewImage, 0, Qt::AlignCenter);
-
-    QuickViewEdit = new QLineEdit(QStringLiteral("*.bmp"), OpenOriginalImage);
-    QuickViewEdit->setObjectName(QStringLiteral("QuickViewEdit"));
-    QuickViewFileListBox = new FileListBox(OpenOriginalImage);
-    QuickViewFileListBox->setObjectName(QStringLiteral("QuickViewFileListBox"));
-    QuickViewFileListBox->SetMask(QStringLiteral("*.bmp"));
-    QuickViewDirectoryListBox = new DirectoryListBox(OpenOriginalImage);
-    QuickViewDirectoryListBox->setObjectName(QStringLiteral("QuickViewDirectoryListBox"));
-    QuickViewFilterComboBox = new FilterComboBox(BitmapFilter, OpenOriginalImage);
-    QuickViewFilterComboBox->setObjectName(QStringLiteral("QuickViewFilterComboBox"));
-    QuickViewDriveComboBox = new DriveComboBox(OpenOriginalImage);
-    QuickViewDriveComboBox->setObjectName(QStringLiteral("QuickViewDriveComboBox"));
-
-    // The browser opens on the folder the program was started in.
-    const QString start = QDir::currentPath();
-    QuickViewDirectoryListBox->SetDirectory(start);
-    QuickViewFileListBox->SetDirectory(start);
-    QuickViewDriveComboBox->SetDriveOf(start);
-
-    connect(QuickViewDriveComboBox, &DriveComboBox::DriveChanged, QuickViewDirectoryListBox,
-            &DirectoryListBox::SetDirectory);
-    connect(QuickViewDirectoryListBox, &DirectoryListBox::DirectoryChanged, QuickViewFileListBox,
-            &FileListBox::SetDirectory);
-    connect(QuickViewDirectoryListBox, &DirectoryListBox::DirectoryChanged, QuickViewDriveComboBox,
-            &DriveComboBox::SetDriveOf);
-    connect(QuickViewFilterComboBox, &FilterComboBox::MaskChanged, QuickViewFileListBox,
-            &FileListBox::SetMask);
-    connect(QuickViewFilterComboBox, &FilterComboBox::MaskChanged, QuickViewEdit,
-            &QLineEdit::setText);
-    connect(QuickViewFileListBox, &FileListBox::Click, this,
-            Guarded(this, &TMainWindow::SelectImageToView));
-    connect(QuickViewFileListBox, &FileListBox::DblClick, this,
-            Guarded(this, &TMainWindow::SelectImageToConvert));
-    connect(QuickViewEdit, &QLineEdit::returnPressed, this,
-            Guarded(this, &TMainWindow::QuickViewEditReturn));
-
-    auto* layout = new QGridLayout(OpenOriginalImage);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(3);
-    layout->addWidget(bevel, 0, 0, Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(QuickViewEdit, 1, 0);
-    layout->addWidget(QuickViewFileListBox, 2, 0);
-    layout->addWidget(QuickViewFilterComboBox, 3, 0);
-    layout->addWidget(QuickViewDirectoryListBox, 0, 1, 3, 1);
-    layout->addWidget(QuickViewDriveComboBox, 3, 1);
-    layout->setColumnStretch(0, 3);
-    layout->setColumnStretch(1, 2);
-    // Room for a file name such as "astronaut_256x256.bmp" beside a few folders.
-    const QFontMetrics metrics = QuickViewFileListBox->fontMetrics();
-    QuickViewFileListBox->setMinimumWidth(
-        metrics.horizontalAdvance(QStringLiteral("astronaut_256x256.bmp")) + 48);
-    QuickViewDirectoryListBox->setMinimumWidth(
-        metrics.horizontalAdvance(QStringLiteral("      samples")) + 40);
-    layout->setRowStretch(2, 1);
-    return OpenOriginalImage;
+void TMainWindow::BuildMenu() {
+    Menu = new MainMenu(this);
+    const auto on = [this](QAction* action, void (TMainWindow::*handler)()) {
+        connect(action, &QAction::triggered, this, Guarded(this, handler));
+    };
+    on(Menu->OpenAction, &TMainWindow::OpenButtonClick);
+    on(Menu->SaveAction, &TMainWindow::SaveButtonClick);
+    on(Menu->SaveAllAction, &TMainWindow::SaveAllPages);
+    on(Menu->ExitAction, &TMainWindow::ExitButtonClick);
+    on(Menu->ConvertAction, &TMainWindow::ConvertButtonClick);
+    on(Menu->ConvertAllAction, &TMainWindow::ConvertAllPages);
+    on(Menu->StopAction, &TMainWindow::StopButtonClick);
+    on(Menu->AboutAction, &TMainWindow::AboutButtonClick);
+    connect(Menu->ZoomInAction, &QAction::triggered, this, [this] { ZoomInImage(Qt::LeftButton); });
+    connect(Menu->ZoomOutAction, &QAction::triggered, this,
+            [this] { ZoomInImage(Qt::RightButton); });
+    // The box itself is the state: the action clicks it, as a person would.
+    connect(Menu->ShowGridAction, &QAction::triggered, this, [this] {
+        CurrentPage->GridBox->click();
+        UpdateCommands();
+    });
+    connect(Menu->NextPageAction, &QAction::triggered, this, [this] {
+        TransformPageControl->setCurrentIndex((TransformPageControl->currentIndex() + 1) %
+                                              PageCount);
+    });
+    connect(Menu->PreviousPageAction, &QAction::triggered, this, [this] {
+        TransformPageControl->setCurrentIndex(
+            (TransformPageControl->currentIndex() + PageCount - 1) % PageCount);
+    });
 }
 
 QWidget* TMainWindow::BuildOriginalTabSheet() {
     OriginalTabSheet = new QWidget;
     OriginalTabSheet->setObjectName(QStringLiteral("OriginalTabSheet"));
-    OriginalImage = MakeImage(QStringLiteral("OriginalImage"), QString(), OriginalTabSheet);
+    OriginalImage = new ImageView(OriginalTabSheet);
+    OriginalImage->setObjectName(QStringLiteral("OriginalImage"));
+    OriginalImage->SetZoomHelp(true);
+    OriginalImage->SetControlSize(TransformPageBuilder::ImageSide, TransformPageBuilder::ImageSide);
     connect(OriginalImage, &ImageView::MouseDown, this,
             Guarded(this, &TMainWindow::ZoomOriginalImage));
-    auto* box = MakeScrollBox(OriginalImage, OriginalTabSheet);
+    connect(OriginalImage, &ImageView::WheelZoom, this, [this](int steps) {
+        for (int i = 0; i < std::abs(steps); ++i)
+            ZoomOriginalImage(steps > 0 ? Qt::LeftButton : Qt::RightButton);
+    });
+    auto* box = new QScrollArea(OriginalTabSheet);
     box->setObjectName(QStringLiteral("ScrollBox2"));
+    box->setWidget(OriginalImage);
+    box->setWidgetResizable(false);
+    box->setAlignment(Qt::AlignCenter);
+    const int frame = 2 * box->frameWidth();
+    box->setMinimumSize(TransformPageBuilder::ImageSide + frame,
+                        TransformPageBuilder::ImageSide + frame);
 
     auto* progressLabel = new QLabel(QStringLiteral("Progress"), OriginalTabSheet);
     progressLabel->setObjectName(QStringLiteral("TransformProgressLabel"));
@@ -292,85 +261,25 @@ QWidget* TMainWindow::BuildOriginalTabSheet() {
     return OriginalTabSheet;
 }
 
-void TMainWindow::AddTransformPage(int index, const PageDescription& description) {
-    const QString prefix = QString::fromLatin1(description.prefix);
-    auto named = [&prefix](QWidget* widget, const char* suffix) {
-        widget->setObjectName(prefix + QString::fromLatin1(suffix));
-    };
+void TMainWindow::AddTransformPage(int index) {
+    const TransformKindInfo& kind = TransformKinds()[static_cast<std::size_t>(index)];
     TransformPage& page = Pages[index];
-
-    page.TabSheet = new QWidget;
-    named(page.TabSheet, "TabSheet");
-    page.Image = MakeImage(prefix + QStringLiteral("Image"), QString::fromLatin1(description.hint),
-                           page.TabSheet);
-    auto* box = MakeScrollBox(page.Image, page.TabSheet);
-    named(box, "ScrollBox");
-
-    page.ColorCorrection = new QCheckBox(QStringLiteral("Color correction"), page.TabSheet);
-    named(page.ColorCorrection, "ColorCorrection");
-    page.GridBox = new QCheckBox(QStringLiteral("Show grid"), page.TabSheet);
-    named(page.GridBox, "GridBox");
-    for (QCheckBox* box : {page.ColorCorrection, page.GridBox})
-        box->setLayoutDirection(Qt::RightToLeft); // the text stands left of the box
-
-    page.WinSizeLabel = new QLabel(QStringLiteral("Grid size: 256"), page.TabSheet);
-    named(page.WinSizeLabel, "WinSizeLabel");
-    page.WinSizeTrackBar = MakeTrackBar(Qt::Vertical, 1, 6, 1, 1, page.TabSheet);
-    named(page.WinSizeTrackBar, "WinSizeTrackBar");
-    page.WinSizeTrackBar->setTickPosition(QSlider::TicksBothSides);
-    page.WinSizeTrackBar->setInvertedAppearance(true); // position 1 at the top
-    page.WinSizeTrackBar->setInvertedControls(true);
-
-    page.ErrorLabel = new QLabel(QStringLiteral("Error: 0% "), page.TabSheet);
-    named(page.ErrorLabel, "ErrorLabel");
-    page.ErrorLabel->setMinimumWidth(
-        page.ErrorLabel->fontMetrics().horizontalAdvance(QStringLiteral("Error: 100% ")));
-    page.ErrorTrackBar = MakeTrackBar(Qt::Horizontal, 0, 100, 10, 5, page.TabSheet);
-    named(page.ErrorTrackBar, "ErrorTrackBar");
-    page.ErrorTrackBar->setTickPosition(QSlider::TicksBelow);
-
-    page.CompressLabel = new QLabel(QStringLiteral("Compress 100.0%"), page.TabSheet);
-    named(page.CompressLabel, "CompressLabel");
-    page.CompressBar = new ProgressBar(page.TabSheet);
-    named(page.CompressBar, "CompressBar");
-    page.CompressBar->setRange(0, 100);
-    page.CompressBar->SetPosition(0);
-    page.CompressBar->setMaximumHeight(12);
-
-    auto* trackColumn = new QVBoxLayout;
-    trackColumn->addWidget(page.WinSizeLabel);
-    trackColumn->addWidget(page.WinSizeTrackBar, 1, Qt::AlignHCenter);
-
-    auto* layout = new QGridLayout(page.TabSheet);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setVerticalSpacing(4);
-    layout->addWidget(box, 0, 0, 1, 3);
-    layout->addLayout(trackColumn, 0, 3);
-    layout->addWidget(page.ColorCorrection, 1, 0, 1, 2, Qt::AlignLeft);
-    layout->addWidget(page.GridBox, 1, 2, 1, 2, Qt::AlignRight);
-    layout->addWidget(page.ErrorLabel, 2, 0);
-    layout->addWidget(page.ErrorTrackBar, 2, 1, 1, 3);
-    layout->addWidget(page.CompressLabel, 3, 0);
-    layout->addWidget(page.CompressBar, 3, 1, 1, 3);
-    layout->setRowStretch(0, 1);
-    layout->setColumnStretch(1, 1);
-
-    page.Transform = (Transforms[index] = description.create()).get();
-    page.TwoDimensional = description.twoDimensional;
-    page.Thread = nullptr;
-    page.NeedsReload = false;
-    page.Unsaved = false;
-    page.Busy = false;
-    page.ShownGridPosition = page.WinSizeTrackBar->value();
+    QWidget* sheet = TransformPageBuilder::Build(page, kind);
+    page.Transform = (Transforms[index] = MakeTransform(kind.Kind)).get();
 
     connect(page.Image, &ImageView::MouseDown, this, Guarded(this, &TMainWindow::ZoomInImage));
+    connect(page.Image, &ImageView::WheelZoom, this, [this](int steps) {
+        for (int i = 0; i < std::abs(steps); ++i)
+            ZoomInImage(steps > 0 ? Qt::LeftButton : Qt::RightButton);
+    });
     connect(page.GridBox, &QCheckBox::clicked, this, Guarded(this, &TMainWindow::ShowGrid));
+    connect(page.GridBox, &QCheckBox::toggled, this, &TMainWindow::UpdateCommands);
     connect(page.WinSizeTrackBar, &QSlider::valueChanged, this,
             Guarded(this, &TMainWindow::DrawGrid));
     connect(page.ErrorTrackBar, &QSlider::valueChanged, this,
             Guarded(this, &TMainWindow::ChangeErrorLabel));
 
-    TransformPageControl->addTab(page.TabSheet, QString::fromLatin1(description.caption));
+    TransformPageControl->addTab(sheet, Text(kind.Caption));
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {
@@ -385,15 +294,74 @@ void TMainWindow::showEvent(QShowEvent* event) {
     }
 }
 
-// Loading.
+QString TMainWindow::CaptionOf(const TransformPage& page) const {
+    return TransformPageControl->tabText(TransformPageControl->indexOf(page.TabSheet));
+}
 
 void TMainWindow::ShowMessage(const QString& text) {
     Dialogs::Current().Message(this, QApplication::applicationName(), text);
 }
 
+void TMainWindow::UpdateCommands() {
+    const TransformPage& page = *CurrentPage;
+    // Open and Exit wait until every conversion has ended and been collected.
+    bool converting = false;
+    bool anyIdle = false;
+    bool anyToSave = false;
+    for (const auto& p : Pages) {
+        converting = converting || p.Busy || p.Thread;
+        anyIdle = anyIdle || !p.Busy;
+        anyToSave = anyToSave || (p.Unsaved && !p.Busy);
+    }
+    SetButtonsFromPage(page, SaveButton, ConvertButton);
+    ConvertButton->setEnabled(convertOffered && !page.Busy);
+    StopButton->setEnabled(page.Busy);
+    OpenButton->setEnabled(!converting);
+    ExitButton->setEnabled(!converting);
+
+    Menu->OpenAction->setEnabled(OpenButton->isEnabled());
+    Menu->SaveAction->setEnabled(SaveButton->isEnabled());
+    Menu->SaveAllAction->setEnabled(anyToSave);
+    Menu->ExitAction->setEnabled(ExitButton->isEnabled());
+    Menu->ConvertAction->setEnabled(ConvertButton->isEnabled());
+    Menu->ConvertAllAction->setEnabled(convertOffered && anyIdle);
+    Menu->StopAction->setEnabled(StopButton->isEnabled());
+    const int side = page.Image->width();
+    Menu->ZoomInAction->setEnabled(side * 2 <= MaximumImageSide);
+    Menu->ZoomOutAction->setEnabled(side / 2 >= MinimumImageSide);
+    Menu->ShowGridAction->setChecked(page.GridBox->isChecked());
+}
+
+void TMainWindow::UpdateCoverage(TransformPage& page) {
+    const int side = page.Image->width();
+    const int tiles = TilesAt(page);
+    const QImage& picture = OriginalImage->Picture();
+    QString text;
+    if (side / tiles == 0)
+        text = QStringLiteral("Too small for %1 tiles per side: zoom in or choose fewer tiles")
+                   .arg(tiles);
+    else if (picture.isNull())
+        text = QStringLiteral("Converts a white %1 x %1 square (no image loaded), tiles of %2 px")
+                   .arg(side)
+                   .arg(side / tiles);
+    else
+        text = QStringLiteral("Converts %1 x %1 of %2 x %3 px, tiles of %4 px")
+                   .arg(side)
+                   .arg(picture.width())
+                   .arg(picture.height())
+                   .arg(side / tiles);
+    page.CoverageLabel->setText(text);
+    // The square is marked where it leaves part of the page's picture out.
+    const QImage& shown = page.Image->Picture();
+    const bool partial = !shown.isNull() && (shown.width() > side || shown.height() > side);
+    page.Image->SetOutline(partial ? QRect(0, 0, side, side) : QRect());
+}
+
+// Loading.
+
 QImage TMainWindow::LoadOrExplain(const QString& path) {
     try {
-        return LoadBitmap(path);
+        return LoadImageFile(path);
     } catch (...) {
         ShowMessage(QStringLiteral("Cannot load %1: %2")
                         .arg(QFileInfo(path).fileName(),
@@ -402,51 +370,46 @@ QImage TMainWindow::LoadOrExplain(const QString& path) {
     return QImage();
 }
 
-void TMainWindow::QuickViewEditReturn() {
-    // A mask filters the list, a folder opens, a file name selects it.
-    const QString text = QuickViewEdit->text().trimmed();
-    const QFileInfo info(QDir(QuickViewFileListBox->Directory()), text);
-    if (text.contains('*') || text.contains('?'))
-        QuickViewFileListBox->SetMask(text);
-    else if (info.isDir())
-        QuickViewDirectoryListBox->SetDirectory(info.absoluteFilePath());
-    else if (QuickViewFileListBox->SelectFile(info.fileName()))
-        SelectImageToView();
-}
-
 void TMainWindow::SelectImageToView() {
-    const QString path = QuickViewFileListBox->FileName();
+    const QString path = Browser->SelectedFile();
     if (path.isEmpty())
         return;
-    QuickViewEdit->setText(QFileInfo(path).fileName());
+    Browser->QuickViewEdit->setText(QFileInfo(path).fileName());
     const QImage image = LoadOrExplain(path);
     if (!image.isNull())
-        QuickViewImage->SetPicture(image);
+        Browser->ShowPreview(image);
 }
 
 void TMainWindow::TakeImageToConvert(const QString& path) {
     const QImage image = LoadOrExplain(path);
     if (image.isNull())
         return;
+    // A sweep of the old image would no longer describe the one shown.
+    Curves->Cancel();
     CurrentFileName = path;
     OriginalImage->SetPicture(image);
-    QuickViewImage->SetPicture(image);
+    Browser->ShowPreview(image);
     const int sheet = OriginalPageControl->indexOf(OriginalTabSheet);
     OriginalPageControl->setTabText(sheet, CurrentFileName);
     OriginalPageControl->setTabToolTip(sheet, CurrentFileName);
     OriginalPageControl->setCurrentWidget(OriginalTabSheet);
-    UpdateSaveAndConvert();
-    for (auto& page : Pages)
+    convertOffered = true;
+    for (auto& page : Pages) {
         page.NeedsReload = true;
+        UpdateCoverage(page);
+    }
+    UpdateCommands();
 }
 
 void TMainWindow::SelectImageToConvert() {
-    const QString path = QuickViewFileListBox->FileName();
+    const QString path = Browser->SelectedFile();
     if (!path.isEmpty())
         TakeImageToConvert(path);
 }
 
 void TMainWindow::OpenButtonClick() {
+    if (!OpenButton->isEnabled())
+        return;
     OpenImageDialog.SetTitle(QStringLiteral("Open image"));
     if (OpenImageDialog.Execute(this)) {
         TakeImageToConvert(OpenImageDialog.FileName());
@@ -456,90 +419,119 @@ void TMainWindow::OpenButtonClick() {
         page.NeedsReload = true;
 }
 
-// Converting.
-
-bool TMainWindow::AnyPageBusy() const {
-    for (const auto& page : Pages)
-        if (page.Busy)
-            return true;
-    return false;
+void TMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    // One local file, while Open would be offered.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (OpenButton->isEnabled() && urls.size() == 1 && urls[0].isLocalFile())
+        event->acceptProposedAction();
 }
 
-void TMainWindow::UpdateSaveAndConvert() {
-    SetButtonsFromPage(*CurrentPage, SaveButton, ConvertButton);
+void TMainWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!OpenButton->isEnabled() || urls.size() != 1 || !urls[0].isLocalFile())
+        return;
+    event->acceptProposedAction();
+    try {
+        TakeImageToConvert(urls[0].toLocalFile());
+    } catch (...) {
+        Application::ShowCurrentException();
+    }
+}
+
+// Converting.
+
+bool TMainWindow::ConvertPage(TransformPage& page) {
+    const int tiles = TilesAt(page);
+    const int side = page.Image->width();
+    if (side / tiles == 0) {
+        ShowMessage(QStringLiteral("The image on page \"%1\" is %2 pixels wide, too small for "
+                                   "%3 tiles per side. Zoom it in or choose fewer tiles.")
+                        .arg(CaptionOf(page))
+                        .arg(side)
+                        .arg(tiles));
+        return false;
+    }
+    ExitButton->setEnabled(false);
+    OpenButton->setEnabled(false);
+    Runner->Start(page, OriginalImage->Picture());
+    UpdateCoverage(page);
+    UpdateCommands();
+    return true;
 }
 
 void TMainWindow::ConvertButtonClick() {
     if (CurrentPage->Busy)
         return;
-    const int tiles = 1 << (CurrentPage->WinSizeTrackBar->value() - 1);
-    const int side = CurrentPage->Image->width();
-    if (side / tiles == 0) {
-        ShowMessage(QStringLiteral("The image on page \"%1\" is %2 pixels wide, too small for "
-                                   "%3 tiles per side. Zoom it in or choose fewer tiles.")
-                        .arg(TransformPageControl->tabText(
-                            TransformPageControl->indexOf(CurrentPage->TabSheet)))
-                        .arg(side)
-                        .arg(tiles));
-        return;
-    }
-    ExitButton->setEnabled(false);
-    OpenButton->setEnabled(false);
-    StartConversion();
+    ConvertPage(*CurrentPage);
 }
 
 void TMainWindow::StartConversion() {
-    TransformPage* page = CurrentPage;
-    // A finished worker of this page that was not yet collected goes first.
-    if (page->Thread) {
-        delete page->Thread;
-        page->Thread = nullptr;
-    }
-    page->Image->SetPicture(OriginalImage->Picture());
-    page->NeedsReload = false;
-    // Busy from now on, so the page can never get a second worker and no
-    // other page's end collects this one before it has started.
-    page->Busy = true;
-    UpdateSaveAndConvert();
-
-    auto worker = std::make_unique<TransformThread>(true, page, ConvertButton, SaveButton,
-                                                    TransformProgressBar, &CurrentPage);
-    worker->OnTerminate = Guarded(this, &TMainWindow::ThreadTerminated);
-    page->Thread = worker.release();
-    page->Thread->Resume();
+    Runner->Start(*CurrentPage, OriginalImage->Picture());
+    UpdateCommands();
 }
 
-void TMainWindow::ThreadTerminated(Thread* sender) {
-    QString failure;
-    if (auto* worker = dynamic_cast<TransformThread*>(sender); worker && worker->FatalException()) {
-        TransformPage* page = worker->Page;
-        failure =
-            QStringLiteral("The conversion on page \"%1\" failed: %2")
-                .arg(TransformPageControl->tabText(TransformPageControl->indexOf(page->TabSheet)),
-                     Application::ExceptionText(worker->FatalException()));
-        page->TabSheet->setCursor(Qt::ArrowCursor);
-        page->Busy = false;
-        UpdateSaveAndConvert();
+void TMainWindow::ConvertAllPages() {
+    if (!convertOffered)
+        return;
+    for (auto& page : Pages)
+        if (!page.Busy && !ConvertPage(page))
+            break;
+}
+
+void TMainWindow::StartSweep() {
+    const QImage& picture = OriginalImage->Picture();
+    if (picture.isNull()) {
+        ShowMessage(QStringLiteral("Open an image first: the sweep draws the curves of the "
+                                   "loaded image."));
+        return;
     }
-    if (!AnyPageBusy())
-        CollectWorkers();
-    // Shown last: the message box runs its own event loop, in which other
-    // workers may end and be collected.
+    SweepSettings settings;
+    settings.Side = CurrentPage->Image->width();
+    settings.TileCount = TilesAt(*CurrentPage);
+    settings.ColorCorrection = CurrentPage->ColorCorrection->isChecked();
+    if (settings.Side / settings.TileCount == 0) {
+        ShowMessage(QStringLiteral("The image on page \"%1\" is %2 pixels wide, too small for "
+                                   "%3 tiles per side. Zoom it in or choose fewer tiles.")
+                        .arg(CaptionOf(*CurrentPage))
+                        .arg(settings.Side)
+                        .arg(settings.TileCount));
+        return;
+    }
+    const std::uint64_t needed = Sweep::BytesNeeded(settings, HardwareThreads());
+    const std::uint64_t available = AvailableMemoryBytes();
+    if (needed > available) {
+        ShowMessage(QStringLiteral("The sweep at %1 x %1 needs %2 MiB of memory, but only %3 MiB "
+                                   "are free. Zoom the page out or close other programs.")
+                        .arg(settings.Side)
+                        .arg(needed >> 20)
+                        .arg(available >> 20));
+        return;
+    }
+    Curves->Start(picture, QFileInfo(CurrentFileName).fileName(), settings);
+}
+
+void TMainWindow::StopButtonClick() {
+    Runner->Stop(*CurrentPage);
+}
+
+void TMainWindow::PageConverted(TransformPage* page,
+                                std::shared_ptr<const ConversionResult> result) {
+    page->LastResult = result;
+    page->QualityLabel->setText(QualityCaption(result->Quality));
+    Compare->ShowResult(static_cast<int>(page - Pages.data()), *result);
+    if (page == CurrentPage)
+        Errors->Show(CaptionOf(*page), result);
+    UpdateCoverage(*page);
+    UpdateCommands();
+}
+
+void TMainWindow::ConversionEnded(TransformPage* page, const QString& failure) {
+    UpdateCoverage(*page);
+    UpdateCommands();
+    // A stopped conversion is what the user asked for; only a failure is worth a message.
     if (!failure.isEmpty())
-        ShowMessage(failure);
-}
-
-void TMainWindow::CollectWorkers() {
-    for (auto& page : Pages) {
-        if (page.Thread) {
-            page.Thread->WaitFor();
-            delete page.Thread;
-            page.Thread = nullptr;
-        }
-    }
-    ExitButton->setEnabled(true);
-    OpenButton->setEnabled(true);
-    TransformProgressBar->SetPosition(0);
+        ShowMessage(QStringLiteral("The conversion on page \"%1\" failed: %2")
+                        .arg(CaptionOf(*page), failure));
 }
 
 // Saving, closing, About.
@@ -547,7 +539,8 @@ void TMainWindow::CollectWorkers() {
 bool TMainWindow::SavePage(TransformPage& page) {
     const QString path = SaveImageDialog.FileName();
     try {
-        SaveBitmap(page.Image->Picture(), path);
+        SaveImageFile(page.Image->Picture(), path,
+                      SaveFormatFor(path, SaveImageDialog.SelectedFilter()));
     } catch (...) {
         ShowMessage(QStringLiteral("Cannot save %1: %2")
                         .arg(QFileInfo(path).fileName(),
@@ -556,16 +549,28 @@ bool TMainWindow::SavePage(TransformPage& page) {
     }
     CurrentFileName = path;
     page.Unsaved = false;
-    UpdateSaveAndConvert();
+    UpdateCommands();
     return true;
 }
 
 void TMainWindow::SaveButtonClick() {
-    if (CurrentPage->Busy)
+    if (CurrentPage->Busy || !CurrentPage->Unsaved)
         return;
     SaveImageDialog.SetTitle(QStringLiteral("Save image"));
     if (SaveImageDialog.Execute(this))
         SavePage(*CurrentPage);
+}
+
+void TMainWindow::SaveAllPages() {
+    for (auto& page : Pages) {
+        if (!page.Unsaved || page.Busy)
+            continue;
+        SaveImageDialog.SetTitle(QStringLiteral("Save image : ") + CaptionOf(page));
+        // Cancelling one dialog ends the round; a failed save has said why and goes on.
+        if (!SaveImageDialog.Execute(this))
+            return;
+        SavePage(page);
+    }
 }
 
 void TMainWindow::ExitButtonClick() {
@@ -577,16 +582,22 @@ void TMainWindow::AboutButtonClick() {
 }
 
 bool TMainWindow::CloseHdl() {
-    if (AnyPageBusy()) {
-        ShowMessage(QStringLiteral("A conversion is still running. Tarvish closes once it "
-                                   "has finished."));
-        return false;
+    Curves->Cancel();
+    if (const int running = Runner->BusyCount(); running > 0) {
+        const QString question =
+            running == 1 ? QStringLiteral("1 conversion is still running. Stop it and close?")
+                         : QStringLiteral("%1 conversions are still running. Stop them and close?")
+                               .arg(running);
+        if (Dialogs::Current().Question(this, QApplication::applicationName(), question) !=
+            Dialogs::Answer::Yes)
+            return false;
+        Runner->StopAll();
+        Runner->WaitUntilIdle();
     }
     for (auto& page : Pages) {
         if (!page.Unsaved)
             continue;
-        const QString caption =
-            TransformPageControl->tabText(TransformPageControl->indexOf(page.TabSheet));
+        const QString caption = CaptionOf(page);
         const auto answer = Dialogs::Current().Question(
             this, QStringLiteral("Be careful !"),
             caption + QStringLiteral(" transformed image not saved. Do you want to save ?"));
@@ -616,7 +627,9 @@ void TMainWindow::ChangeActivePage(int index) {
     if (index < 0 || index >= PageCount)
         return;
     CurrentPage = &Pages[index];
-    UpdateSaveAndConvert();
+    convertOffered = true;
+    UpdateCommands();
+    Errors->Show(CaptionOf(*CurrentPage), CurrentPage->LastResult);
 }
 
 void TMainWindow::ChangeErrorLabel() {
@@ -645,6 +658,7 @@ void TMainWindow::DrawGrid() {
         page.ShownGridPosition = position;
     }
     page.WinSizeLabel->setText(QStringLiteral("Grid size: %1").arg(width / newTiles));
+    UpdateCoverage(page);
 }
 
 void TMainWindow::ShowGrid() {
@@ -675,6 +689,8 @@ void TMainWindow::Zoom(ImageView* image, Qt::MouseButton button) {
 
 void TMainWindow::ZoomInImage(Qt::MouseButton button) {
     Zoom(CurrentPage->Image, button);
+    UpdateCoverage(*CurrentPage);
+    UpdateCommands();
 }
 
 void TMainWindow::ZoomOriginalImage(Qt::MouseButton button) {

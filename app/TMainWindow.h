@@ -8,22 +8,28 @@
 #include <array>
 #include <memory>
 
-class DirectoryListBox;
-class DriveComboBox;
-class FileListBox;
-class FilterComboBox;
+class CompareTab;
+class ConversionRunner;
+class CurvesTab;
+class ErrorsTab;
+class FileBrowser;
 class ImageView;
+class MainMenu;
 class ProgressBar;
-class QLineEdit;
-class QScrollArea;
 class QTabWidget;
 class QToolButton;
 class TAboutDialog;
 class Thread;
 class Transform;
+struct ConversionResult;
 
-// The main window: an image browser and the loaded image on the left, the six
-// transform pages on the right, and the commands below them.
+// The main window: an image browser, the loaded image and the comparisons on the left, the six
+// transform pages on the right, the commands below them and in the menu bar.
+//
+// The parts live in classes of their own: FileBrowser (the "QuickView" page),
+// TransformPageBuilder (one transform page), ConversionRunner (starting, stopping and collecting
+// the conversions), CompareTab and ErrorsTab (the figures of the last conversions), MainMenu.
+// The window ties them together; UpdateCommands alone decides which commands are enabled.
 class TMainWindow : public QWidget {
     Q_OBJECT
 
@@ -50,10 +56,14 @@ public:
     void OpenButtonClick();
     // Converting.
     void ConvertButtonClick();
+    void ConvertAllPages();
     void StartConversion();
-    void ThreadTerminated(Thread* sender);
+    // The Curves tab's sweep, at the active page's side, tiles and colour correction.
+    void StartSweep();
+    void StopButtonClick();
     // Saving, closing, About.
     void SaveButtonClick();
+    void SaveAllPages();
     void ExitButtonClick();
     void AboutButtonClick();
     // Pages, labels, grid and zoom.
@@ -64,51 +74,61 @@ public:
     void ZoomInImage(Qt::MouseButton button);
     void ZoomOriginalImage(Qt::MouseButton button);
 
+    // Sets the enabled state of every command, buttons and menu alike, from the state of the
+    // pages and the conversions.
+    void UpdateCommands();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    struct PageDescription;
-
-    QWidget* BuildQuickViewPage();
-    void QuickViewEditReturn();
     QWidget* BuildOriginalTabSheet();
-    void AddTransformPage(int index, const PageDescription& description);
+    void AddTransformPage(int index);
+    void BuildMenu();
     QToolButton* AddButton(const char* name, const QString& text, const QString& hint,
                            const QIcon& glyph);
+    QString CaptionOf(const TransformPage& page) const;
 
-    // Loads a bitmap, or shows why it cannot be loaded and returns a null image.
+    // Loads an image, or shows why it cannot be loaded and returns a null image.
     QImage LoadOrExplain(const QString& path);
     // Loads path as the image to convert; nothing changes when it fails.
     void TakeImageToConvert(const QString& path);
+    // Starts the page's conversion, or says why its image is too small and returns false.
+    bool ConvertPage(TransformPage& page);
     bool SavePage(TransformPage& page);
     // The close prompt; false refuses the close.
     bool CloseHdl();
-    void UpdateSaveAndConvert();
-    bool AnyPageBusy() const;
-    void CollectWorkers();
     void Zoom(ImageView* image, Qt::MouseButton button);
     void ShowMessage(const QString& text);
+    // What the page's next conversion covers, in its line and as an outline on its image.
+    void UpdateCoverage(TransformPage& page);
+    void PageConverted(TransformPage* page, std::shared_ptr<const ConversionResult> result);
+    void ConversionEnded(TransformPage* page, const QString& failure);
 
     std::array<std::unique_ptr<Transform>, PageCount> Transforms;
+    std::unique_ptr<ConversionRunner> Runner;
 
+    MainMenu* Menu = nullptr;
     QTabWidget* OriginalPageControl = nullptr;
-    QWidget* OpenOriginalImage = nullptr;
+    FileBrowser* Browser = nullptr;
     QWidget* OriginalTabSheet = nullptr;
-    ImageView* QuickViewImage = nullptr;
-    QLineEdit* QuickViewEdit = nullptr;
-    FileListBox* QuickViewFileListBox = nullptr;
-    DirectoryListBox* QuickViewDirectoryListBox = nullptr;
-    FilterComboBox* QuickViewFilterComboBox = nullptr;
-    DriveComboBox* QuickViewDriveComboBox = nullptr;
     ImageView* OriginalImage = nullptr;
     ProgressBar* TransformProgressBar = nullptr;
+    CompareTab* Compare = nullptr;
+    CurvesTab* Curves = nullptr;
+    ErrorsTab* Errors = nullptr;
     QTabWidget* TransformPageControl = nullptr;
     QToolButton* AboutButton = nullptr;
     QToolButton* OpenButton = nullptr;
     QToolButton* SaveButton = nullptr;
     QToolButton* ExitButton = nullptr;
     QToolButton* ConvertButton = nullptr;
+    QToolButton* StopButton = nullptr;
+    // Convert is offered once an image was loaded or a page chosen; before that, the window
+    // starts with it disabled.
+    bool convertOffered = false;
     bool centred = false;
 };

@@ -37,6 +37,9 @@ public:
     // Tells the view that pixels changed (after SetPixel or line drawing).
     void Changed() const;
 
+    // The bitmap drawn on, for passes over all of its pixels; may be null.
+    QImage* Image() const { return image; }
+
 private:
     void Plot(int x, int y);
 

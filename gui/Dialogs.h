@@ -17,11 +17,13 @@ public:
     virtual ~Dialogs() = default;
 
     // The chosen file's path, or an empty string when the user cancelled.
-    // filter is in Qt's form, "Bitmap files (*.bmp)".
+    // filter is in Qt's form, "Bitmap files (*.bmp);;PNG files (*.png)".
     virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
                                  const QString& filter) = 0;
+    // selectedFilter, when given, names the filter shown first (empty: the
+    // first) and receives the one the user chose.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& directory,
-                                 const QString& filter) = 0;
+                                 const QString& filter, QString* selectedFilter = nullptr) = 0;
     // A question with the buttons Yes, No and Cancel.
     virtual Answer Question(QWidget* parent, const QString& title, const QString& text) = 0;
     // A message with an OK button: errors and refusals.

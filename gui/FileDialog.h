@@ -4,14 +4,15 @@
 
 class QWidget;
 
-// An open or save dialog that keeps its title, filter and last file name,
-// and runs through the installed Dialogs.
+// An open or save dialog that keeps its title, filter, last file name and, for
+// saving, the filter last chosen; it runs through the installed Dialogs.
 class FileDialog {
 public:
     enum class Kind { Open, Save };
 
-    // filter is a description and a mask joined by '|', "Bitmap files (*.bmp)|*.bmp";
-    // defaultExtension ("*.bmp") is added to a saved name that has no extension.
+    // filter is description and mask pairs joined by '|', "Bitmap files (*.bmp)|*.bmp".
+    // A saved name without an extension gets the chosen filter's, when its mask
+    // is one "*.ext", else defaultExtension ("*.bmp").
     FileDialog(Kind kind, const QString& title, const QString& filter,
                const QString& defaultExtension);
 
@@ -22,11 +23,17 @@ public:
     QString FileName() const { return fileName; }
     // The filter in Qt's form, "Bitmap files (*.bmp)".
     QString QtFilter() const;
+    // The entry of the filter chosen in the last confirmed save dialog, in
+    // Qt's form ("PNG files (*.png)"); the first entry until then.
+    QString SelectedFilter() const { return selectedFilter; }
 
 private:
+    QString ExtensionFor(const QString& chosenFilter) const;
+
     Kind kind;
     QString title;
     QString filter;
     QString defaultExtension;
     QString fileName;
+    QString selectedFilter;
 };

@@ -10,8 +10,8 @@ QString QtDialogs::OpenFileName(QWidget* parent, const QString& title, const QSt
 }
 
 QString QtDialogs::SaveFileName(QWidget* parent, const QString& title, const QString& directory,
-                                const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, title, directory, filter);
+                                const QString& filter, QString* selectedFilter) {
+    return QFileDialog::getSaveFileName(parent, title, directory, filter, selectedFilter);
 }
 
 Dialogs::Answer QtDialogs::Question(QWidget* parent, const QString& title, const QString& text) {

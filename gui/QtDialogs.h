@@ -8,7 +8,7 @@ public:
     QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
                          const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& title, const QString& directory,
-                         const QString& filter) override;
+                         const QString& filter, QString* selectedFilter = nullptr) override;
     Answer Question(QWidget* parent, const QString& title, const QString& text) override;
     void Message(QWidget* parent, const QString& title, const QString& text) override;
     void RunModal(QDialog& dialog) override;

@@ -2,6 +2,9 @@
 
 #include "Canvas.h"
 #include "GreyLevel.h"
+#include "SquarePixels.h"
+
+#include <QImage>
 
 #include <stdexcept>
 #include <string>
@@ -20,25 +23,29 @@ void CheckPlanes(int n, std::size_t planeSize, const void* red, const void* gree
         throw std::invalid_argument("missing channel plane");
 }
 
+// The canvas's bitmap as 32-bit pixels; an empty view when there is none.
+RgbView ViewOf(const QImage* image) {
+    if (!image || image->isNull())
+        return RgbView{};
+    if (image->depth() != 32)
+        throw std::invalid_argument("the bitmap is not held in 32 bits per pixel");
+    return RgbView{reinterpret_cast<const std::uint32_t*>(image->constBits()), image->width(),
+                   image->height(), image->bytesPerLine() / 4};
+}
+
 } // namespace
 
 std::uint32_t ReadChannelPlanes(const Canvas& canvas, int n, double* red, double* green,
                                 double* blue, std::size_t planeSize,
                                 const std::function<void(int)>& columnDone) {
     CheckPlanes(n, planeSize, red, green, blue);
-    std::uint32_t color = 0;
-    for (int x = 0; x < n; ++x) {
-        const std::size_t column = static_cast<std::size_t>(x) * static_cast<std::size_t>(n);
-        for (int y = 0; y < n; ++y) {
-            color = canvas.GetPixel(x, y);
-            red[column + y] = color & 0xFFu;
-            green[column + y] = (color & 0xFF00u) >> 8;
-            blue[column + y] = (color & 0xFF0000u) >> 16;
-        }
-        if (columnDone)
+    const auto side = static_cast<std::size_t>(n);
+    ReadSquare(ViewOf(canvas.Image()), side, {red, planeSize}, {green, planeSize},
+               {blue, planeSize});
+    if (columnDone)
+        for (int x = 0; x < n; ++x)
             columnDone(x);
-    }
-    return color;
+    return n > 0 ? canvas.GetPixel(n - 1, n - 1) : 0;
 }
 
 ComposedPixel ComposePixel(double red, double green, double blue) {
@@ -54,16 +61,19 @@ ComposedPixel WriteChannelPlanes(Canvas& canvas, int n, const double* red, const
                                  const double* blue, std::size_t planeSize,
                                  const std::function<void(int)>& columnDone) {
     CheckPlanes(n, planeSize, red, green, blue);
-    ComposedPixel pixel;
-    for (int x = 0; x < n; ++x) {
-        const std::size_t column = static_cast<std::size_t>(x) * static_cast<std::size_t>(n);
-        for (int y = 0; y < n; ++y) {
-            pixel = ComposePixel(red[column + y], green[column + y], blue[column + y]);
-            canvas.SetPixel(x, y, ColorToRGB(pixel.Color));
-        }
-        if (columnDone)
-            columnDone(x);
+    const auto side = static_cast<std::size_t>(n);
+    PixelTarget target;
+    if (QImage* image = canvas.Image(); image && !image->isNull()) {
+        target = PixelTarget{reinterpret_cast<std::uint32_t*>(image->bits()), image->width(),
+                             image->height(), image->bytesPerLine() / 4};
     }
+    ComposeSquare({red, planeSize}, {green, planeSize}, {blue, planeSize}, side, target);
+    if (columnDone)
+        for (int x = 0; x < n; ++x)
+            columnDone(x);
     canvas.Changed();
-    return pixel;
+    if (n == 0)
+        return ComposedPixel{};
+    const std::size_t last = side * side - 1;
+    return ComposePixel(red[last], green[last], blue[last]);
 }

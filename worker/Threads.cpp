@@ -1,10 +1,13 @@
 #include "Threads.h"
 
-#include "ColorCorrector.h"
+#include "ConversionCancelled.h"
+#include "ConversionFigures.h"
 #include "ImageView.h"
 #include "PixelTransfer.h"
 #include "ProgressBar.h"
 #include "TileGrid.h"
+#include "Transform.h"
+#include "TransformKind.h"
 #include "TransformPage.h"
 
 #include <QAbstractButton>
@@ -12,8 +15,10 @@
 #include <QLabel>
 #include <QSlider>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 TransformThread::TransformThread(bool createSuspended, TransformPage* page,
                                  QAbstractButton* convertButton, QAbstractButton* saveButton,
@@ -27,20 +32,15 @@ TransformThread::TransformThread(bool createSuspended, TransformPage* page,
 TransformThread::~TransformThread() {
     // The thread must be over before the planes it works on go.
     WaitFor();
-    RedChannel.reset();
-    GreenChannel.reset();
-    BlueChannel.reset();
+    Conversion.reset();
 }
 
 double TransformThread::ErrorFractionOf(int position) {
-    // Formed in extended precision with the extended constant nearest 0.01,
-    // then stored as a double: position 35 gives the double nearest 0.35.
-    return static_cast<double>(static_cast<long double>(position) * 0.01L);
+    return ErrorFractionOfPercent(position);
 }
 
 double TransformThread::MeanOfChannels(double red, double green, double blue) {
-    const long double sum = static_cast<long double>(red) + green + blue;
-    return static_cast<double>(sum * (1.0L / 3.0L));
+    return ::MeanOfChannels(red, green, blue);
 }
 
 QString TransformThread::CompressCaption(double percent) {
@@ -54,35 +54,47 @@ QString TransformThread::CompressCaption(double percent) {
 void TransformThread::Execute() {
     Synchronize([this] { Prepare(); });
 
-    RedChannel = std::make_unique<Transformer>(Size, TileCount, ErrorFraction, Page->Transform);
-    GreenChannel = std::make_unique<Transformer>(Size, TileCount, ErrorFraction, Page->Transform);
-    BlueChannel = std::make_unique<Transformer>(Size, TileCount, ErrorFraction, Page->Transform);
+    ConversionSettings settings;
+    settings.Side = Size;
+    settings.TileCount = TileCount;
+    settings.ErrorFraction = ErrorFraction;
+    settings.Order = Page->TwoDimensional;
+    settings.ColorCorrection = CorrectColors;
+    Conversion = std::make_unique<PageConversion>(settings, BitmapWidth, BitmapHeight);
 
     Synchronize([this] { ReadPixels(); });
+    if (StopRequested)
+        throw ConversionCancelled();
 
-    const struct {
-        Transformer* channel;
-        double* percent;
-    } channels[] = {{RedChannel.get(), &RedPercent},
-                    {GreenChannel.get(), &GreenPercent},
-                    {BlueChannel.get(), &BluePercent}};
-    for (const auto& c : channels) {
-        c.channel->Run(Page->TwoDimensional);
-        *c.percent = c.channel->MeanKeptPercent();
-        CurrentPercent = *c.percent;
+    // The page's own transform runs tiles beside fresh objects of its class,
+    // one per further core; a class the core does not know runs alone.
+    std::vector<std::unique_ptr<Transform>> extra;
+    std::vector<Transform*> transforms{Page->Transform};
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    for (unsigned i = 1; i < cores; ++i) {
+        auto clone = CloneTransform(*Page->Transform);
+        if (!clone)
+            break;
+        transforms.push_back(clone.get());
+        extra.push_back(std::move(clone));
+    }
+    Conversion->Run(transforms, &StopRequested);
+
+    double* const percents[] = {&RedPercent, &GreenPercent, &BluePercent};
+    for (std::size_t channel = 0; channel < 3; ++channel) {
+        *percents[channel] = Conversion->KeptPercent(channel);
+        CurrentPercent = *percents[channel];
         Synchronize([this] { ReportProgress(); });
     }
 
-    if (CorrectColors) {
-        // Size is at most a few thousand, so its square fits the corrector's count.
-        const auto count = static_cast<std::int32_t>(std::int64_t{Size} * Size);
-        ColorCorrector(RedChannel->Plane.get(), count);
-        ColorCorrector(GreenChannel->Plane.get(), count);
-        ColorCorrector(BlueChannel->Plane.get(), count);
-    }
+    Conversion->CorrectColors();
 
     CurrentPercent = MeanOfChannels(RedPercent, GreenPercent, BluePercent);
     Synchronize([this] { ReportProgress(); });
+    Result = std::make_shared<const ConversionResult>(Conversion->Finish());
+    // The last chance to stop: after WritePixels the page holds the result.
+    if (StopRequested)
+        throw ConversionCancelled();
     Synchronize([this] { WritePixels(); });
 }
 
@@ -93,6 +105,8 @@ void TransformThread::Prepare() {
     SaveButton->setEnabled(false);
     ErrorFraction = ErrorFractionOf(Page->ErrorTrackBar->value());
     BitmapCanvas = &Page->Image->GetCanvas();
+    BitmapWidth = Page->Image->Picture().width();
+    BitmapHeight = Page->Image->Picture().height();
     TileCount = 1 << (Page->WinSizeTrackBar->value() - 1);
     Size = Page->Image->width();
     CorrectColors = Page->ColorCorrection->isChecked();
@@ -100,9 +114,9 @@ void TransformThread::Prepare() {
 }
 
 void TransformThread::ReadPixels() {
-    const auto planeSize = static_cast<std::size_t>(Size) * static_cast<std::size_t>(Size);
-    Color = ReadChannelPlanes(*BitmapCanvas, Size, RedChannel->Plane.get(),
-                              GreenChannel->Plane.get(), BlueChannel->Plane.get(), planeSize,
+    const auto planeSize = Conversion->Plane(0).size();
+    Color = ReadChannelPlanes(*BitmapCanvas, Size, Conversion->Plane(0).data(),
+                              Conversion->Plane(1).data(), Conversion->Plane(2).data(), planeSize,
                               [this](int x) { ProgressBar->SetPosition(x); });
     ProgressBar->SetPosition(0);
 }
@@ -117,10 +131,10 @@ void TransformThread::ReportProgress() {
 void TransformThread::WritePixels() {
     ProgressBar->SetPosition(0);
     BitmapCanvas->SetPixels(0, 0, 0);
-    const auto planeSize = static_cast<std::size_t>(Size) * static_cast<std::size_t>(Size);
+    const auto planeSize = Conversion->Plane(0).size();
     const ComposedPixel last = WriteChannelPlanes(
-        *BitmapCanvas, Size, RedChannel->Plane.get(), GreenChannel->Plane.get(),
-        BlueChannel->Plane.get(), planeSize, [this](int x) { ProgressBar->SetPosition(x); });
+        *BitmapCanvas, Size, Conversion->Plane(0).data(), Conversion->Plane(1).data(),
+        Conversion->Plane(2).data(), planeSize, [this](int x) { ProgressBar->SetPosition(x); });
     RedPart = last.RedPart;
     GreenPart = last.GreenPart;
     BluePart = last.BluePart;
@@ -133,4 +147,5 @@ void TransformThread::WritePixels() {
     Page->Busy = false;
     Page->Unsaved = true;
     SetButtonsFromPage(**CurrentPage, SaveButton, ConvertButton);
+    emit Converted(Page, Result);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "ConversionResult.h"
+#include "PageConversion.h"
 #include "Thread.h"
-#include "Transformer.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class Canvas;
 class ProgressBar;
@@ -12,13 +15,28 @@ class QAbstractButton;
 struct TransformPage;
 
 // Converts the image of one transform page on its own thread: reads the
-// page's settings and pixels into red, green and blue planes, runs each plane
-// through the tiled transform pipeline, optionally brings the planes back into
-// 0..255, publishes the kept percentages, and writes the pixels back.
+// page's settings and pixels into red, green and blue planes, runs them
+// through the conversion core (PageConversion), publishes the kept
+// percentages, and writes the pixels back.
 //
-// Everything that touches a control, the page record or the bitmap happens in
-// Prepare, ReadPixels, ReportProgress and WritePixels, which Execute runs on
-// the GUI thread through Synchronize.
+// The contract between this worker and the window, relied on everywhere below:
+// - Execute runs on the worker's thread and touches no widget, no page flag and
+//   no bitmap. Everything that does happens in Prepare, ReadPixels,
+//   ReportProgress and WritePixels, which Execute runs on the GUI thread
+//   through Synchronize; the worker waits in Synchronize while they run, so
+//   that waiting orders every hand-over (settings, planes, percentages,
+//   pixels) and no lock is needed.
+// - The planes, the conversion and the extra transform objects belong to the
+//   worker alone. Of the page it reads only Transform and TwoDimensional
+//   outside the synchronised steps; both are fixed while the page is Busy.
+// - WritePixels is the last step that waits on the GUI thread. It clears the
+//   page's Busy flag, and from then on the window may collect this worker:
+//   CollectWorkers blocks the GUI thread in WaitFor until the thread has
+//   ended, so a Synchronize after WritePixels would wait for a GUI thread that
+//   waits for it, a deadlock. The result therefore reaches the window inside
+//   WritePixels (the Converted signal), and Execute returns right after it.
+// - Stop may be called from the GUI thread at any time; the core sees it
+//   between tiles and Execute ends with ConversionCancelled before WritePixels.
 class TransformThread : public Thread {
     Q_OBJECT
 
@@ -46,17 +64,31 @@ public:
     double RedPercent = 0.0;
     double GreenPercent = 0.0;
     double BluePercent = 0.0;
-    std::unique_ptr<Transformer> RedChannel;
-    std::unique_ptr<Transformer> BlueChannel;
-    std::unique_ptr<Transformer> GreenChannel;
     double ErrorFraction = 0.0;
     Canvas* BitmapCanvas = nullptr;
+    // The size of the page's bitmap when Prepare ran; its part inside the
+    // square is what the conversion replaces and measures.
+    std::int32_t BitmapWidth = 0;
+    std::int32_t BitmapHeight = 0;
+    // The three planes and everything computed from them.
+    std::unique_ptr<PageConversion> Conversion;
+    // What the conversion produced; set before WritePixels.
+    std::shared_ptr<const ConversionResult> Result;
+
+    // Asks the conversion to end early; safe from any thread.
+    void Stop() { StopRequested = true; }
+    bool Stopped() const { return StopRequested; }
 
     // The figures the program shows, exactly: the error fraction of a track
     // bar position, the mean of the three channels, and the caption.
     static double ErrorFractionOf(int position);
     static double MeanOfChannels(double red, double green, double blue);
     static QString CompressCaption(double percent);
+
+signals:
+    // Emitted on the GUI thread inside WritePixels, once the page shows the
+    // result and is idle again.
+    void Converted(TransformPage* page, std::shared_ptr<const ConversionResult> result);
 
 protected:
     void Execute() override;
@@ -68,4 +100,5 @@ private:
     void WritePixels();
 
     TransformPage* const* CurrentPage = nullptr;
+    std::atomic<bool> StopRequested{false};
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 class QAbstractButton;
 class QCheckBox;
@@ -11,6 +12,7 @@ class ImageView;
 class ProgressBar;
 class Transform;
 class TransformThread;
+struct ConversionResult;
 
 // One transform page: its controls, its transform and its conversion state.
 struct TransformPage {
@@ -31,6 +33,12 @@ struct TransformPage {
     bool Unsaved = false;
     bool Busy = false;
     TransformThread* Thread = nullptr;
+    // The quality figures of the last conversion, under the Comp line.
+    QLabel* QualityLabel = nullptr;
+    // What the next conversion covers, in one line.
+    QLabel* CoverageLabel = nullptr;
+    // What the page's last finished conversion produced, or null.
+    std::shared_ptr<const ConversionResult> LastResult;
 };
 
 // Save follows an unsaved, idle active page; Convert any idle active page.

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -306,18 +307,28 @@ void MainWindowCommandsTest::closingDuringConversionIsRefused() {
     BlockingTransform blocking;
     WindowDriver d;
     d.Open(Corpus("natural/chelsea_256x256.bmp"));
+    const QImage before = d.window.CurrentPage->Image->Picture();
     d.window.CurrentPage->Transform = &blocking;
     d.window.show();
     d.Button("ConvertButton")->click();
     QTRY_VERIFY(blocking.Started());
-    QVERIFY(!d.window.close());
-    QCOMPARE(d.dialogs->messages.size(), std::size_t(1));
-    QVERIFY(d.dialogs->messages[0].text.contains("still running"));
-    QVERIFY(d.dialogs->questions.empty());
-    blocking.Release();
-    QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+    // No keeps the conversion running and the window open.
     d.dialogs->questionAnswers = {Dialogs::Answer::No};
+    QVERIFY(!d.window.close());
+    QCOMPARE(d.dialogs->questions.size(), std::size_t(1));
+    QCOMPARE(d.dialogs->questions[0].text,
+             QStringLiteral("1 conversion is still running. Stop it and close?"));
+    QVERIFY(d.window.CurrentPage->Busy);
+    QVERIFY(d.dialogs->messages.empty());
+    // Yes stops it; the page is as before, so nothing is left to save and the window closes.
+    d.dialogs->questionAnswers = {Dialogs::Answer::Yes};
+    QTimer::singleShot(0, [&blocking] { blocking.Release(); });
     QVERIFY(d.window.close());
+    QVERIFY(d.Idle());
+    QVERIFY(!d.window.CurrentPage->Unsaved);
+    QCOMPARE(d.window.CurrentPage->Image->Picture(), before);
+    QCOMPARE(d.dialogs->questions.size(), std::size_t(2));
+    QVERIFY(d.dialogs->messages.empty());
 }
 
 QTEST_MAIN(MainWindowCommandsTest)

@@ -20,8 +20,15 @@ QString FakeDialogs::OpenFileName(QWidget*, const QString& title, const QString&
     return Next(openAnswers, QString());
 }
 
-QString FakeDialogs::SaveFileName(QWidget*, const QString& title, const QString&, const QString&) {
+QString FakeDialogs::SaveFileName(QWidget*, const QString& title, const QString&,
+                                  const QString& filter, QString* selectedFilter) {
     saveTitles << title;
+    saveFilters << filter;
+    if (selectedFilter) {
+        const QString shown = selectedFilter->isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0)
+                                                        : *selectedFilter;
+        *selectedFilter = Next(saveFilterAnswers, shown);
+    }
     return Next(saveAnswers, QString());
 }
 

@@ -9,7 +9,8 @@
 
 // Dialogs that tests answer in advance: no test ever waits on a modal loop.
 // Every call is recorded; an unanswered file dialog counts as cancelled, an
-// unanswered question as Cancel.
+// unanswered question as Cancel. A save dialog's chosen filter comes from
+// saveFilterAnswers, else stays the one it was shown with (the first if none).
 class FakeDialogs : public Dialogs {
 public:
     struct Shown {
@@ -19,18 +20,23 @@ public:
 
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
+    // In Qt's form, "PNG files (*.png)".
+    std::deque<QString> saveFilterAnswers;
     std::deque<Answer> questionAnswers;
     // Called for every message, e.g. to check the state at that moment.
     std::function<void(const Shown&)> onMessage;
 
     QStringList openTitles;
     QStringList saveTitles;
+    // The filters each save dialog offered.
+    QStringList saveFilters;
     std::vector<Shown> questions;
     std::vector<Shown> messages;
     int modalRuns = 0;
 
     QString OpenFileName(QWidget*, const QString& title, const QString&, const QString&) override;
-    QString SaveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QString SaveFileName(QWidget*, const QString& title, const QString&, const QString& filter,
+                         QString* selectedFilter = nullptr) override;
     Answer Question(QWidget*, const QString& title, const QString& text) override;
     void Message(QWidget*, const QString& title, const QString& text) override;
     void RunModal(QDialog& dialog) override;

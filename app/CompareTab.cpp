@@ -1,0 +1,273 @@
+#include "CompareTab.h"
+
+#include "Application.h"
+#include "ConversionResult.h"
+#include "Dialogs.h"
+#include "Guarded.h"
+#include "QualityText.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QSaveFile>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+enum Column { Page, Side, Tile, Error, Correction, Kept, Mse, Psnr, Ssim, MaxError, Time };
+
+// The value a cell sorts by (absent for a page not converted yet or a figure that is not
+// defined), and its exact text for files.
+constexpr int SortRole = Qt::UserRole;
+constexpr int ExactRole = Qt::UserRole + 1;
+
+QString Fixed(double value, int decimals) {
+    // printf's rounding, as the page's Comp caption has it.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return QString::fromLatin1(text);
+}
+
+// Rows without a value for the sorted column stay at the bottom in either direction.
+class CompareSortModel : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
+        const QVariant a = left.data(SortRole);
+        const QVariant b = right.data(SortRole);
+        const bool descending = sortOrder() == Qt::DescendingOrder;
+        if (!a.isValid() || !b.isValid())
+            return a.isValid() != descending && a.isValid() != b.isValid();
+        if (a.typeId() == QMetaType::QString)
+            return a.toString() < b.toString();
+        return a.toDouble() < b.toDouble();
+    }
+};
+
+QString CsvField(const QString& text) {
+    if (!text.contains(',') && !text.contains('"') && !text.contains('\n'))
+        return text;
+    QString quoted = text;
+    quoted.replace('"', QStringLiteral("\"\""));
+    return '"' + quoted + '"';
+}
+
+} // namespace
+
+const QStringList& CompareTab::Headers() {
+    static const QStringList headers = {QStringLiteral("Page"),
+                                        QStringLiteral("Side"),
+                                        QStringLiteral("Tile"),
+                                        QStringLiteral("Error %"),
+                                        QStringLiteral("Color correction"),
+                                        QStringLiteral("Kept %"),
+                                        QStringLiteral("MSE"),
+                                        QStringLiteral("PSNR (dB)"),
+                                        QStringLiteral("SSIM"),
+                                        QStringLiteral("Max error"),
+                                        QStringLiteral("Time (ms)")};
+    return headers;
+}
+
+CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("CompareTab"));
+    model = new QStandardItemModel(static_cast<int>(pageCaptions.size()),
+                                   static_cast<int>(Headers().size()), this);
+    model->setHorizontalHeaderLabels(Headers());
+    model->setHeaderData(Tile, Qt::Horizontal, QStringLiteral("Tile side in pixels"),
+                         Qt::ToolTipRole);
+    model->setHeaderData(Side, Qt::Horizontal,
+                         QStringLiteral("Side of the square that was converted, in pixels"),
+                         Qt::ToolTipRole);
+    model->setHeaderData(Time, Qt::Horizontal,
+                         QStringLiteral("Time spent computing, without reading and showing "
+                                        "the pixels"),
+                         Qt::ToolTipRole);
+    for (int row = 0; row < pageCaptions.size(); ++row) {
+        for (int column = 0; column < Headers().size(); ++column) {
+            auto* item = new QStandardItem;
+            item->setEditable(false);
+            item->setTextAlignment(column == Page || column == Correction
+                                       ? Qt::AlignLeft | Qt::AlignVCenter
+                                       : Qt::AlignRight | Qt::AlignVCenter);
+            model->setItem(row, column, item);
+        }
+        QStandardItem* page = model->item(row, Page);
+        page->setText(pageCaptions[row]);
+        page->setData(row, SortRole);
+        page->setData(pageCaptions[row], ExactRole);
+    }
+
+    sorted = new CompareSortModel(this);
+    sorted->setSourceModel(model);
+
+    table = new QTableView(this);
+    table->setObjectName(QStringLiteral("CompareTable"));
+    table->setModel(sorted);
+    table->setSortingEnabled(true);
+    table->sortByColumn(Page, Qt::AscendingOrder);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setAlternatingRowColors(true);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) |
+                                                   Qt::Alignment(Qt::TextWordWrap));
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table->horizontalHeader()->setStretchLastSection(false);
+    table->setToolTip(QStringLiteral("Each page's last conversion. Click a header to sort; "
+                                     "Ctrl+C copies the selected rows."));
+
+    exportButton = new QToolButton(this);
+    exportButton->setObjectName(QStringLiteral("CompareExportButton"));
+    exportButton->setText(QStringLiteral("Export CSV..."));
+    exportButton->setToolTip(QStringLiteral("Save the table as a CSV file"));
+    exportButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    exportButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+
+    table->installEventFilter(this);
+    connect(exportButton, &QToolButton::clicked, this, Guarded(this, &CompareTab::ExportCsv));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(exportButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(table, 1);
+    layout->addLayout(buttons);
+    FitColumns();
+}
+
+void CompareTab::FitColumns() {
+    QHeaderView* header = table->horizontalHeader();
+    const QFontMetrics headerMetrics = header->fontMetrics();
+    const QFontMetrics cellMetrics = table->fontMetrics();
+    const int padding = 2 * table->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    for (int column = 0; column < model->columnCount(); ++column) {
+        int width = 0;
+        for (const QString& word : Headers()[column].split(' '))
+            width = std::max(width, headerMetrics.horizontalAdvance(word));
+        for (int row = 0; row < model->rowCount(); ++row)
+            width =
+                std::max(width, cellMetrics.horizontalAdvance(model->item(row, column)->text()));
+        table->setColumnWidth(column, width + padding);
+    }
+    header->setFixedHeight(2 * headerMetrics.height() + padding / 2);
+}
+
+void CompareTab::ShowResult(int page, const ConversionResult& result) {
+    if (page < 0 || page >= model->rowCount())
+        throw std::invalid_argument("CompareTab: no page " + std::to_string(page));
+    const ConversionSettings& s = result.Settings;
+    const double percent = s.ErrorFraction * 100.0;
+    const int tileSide = s.TileCount > 0 ? s.Side / s.TileCount : 0;
+    const QualityFigures& q = result.Quality;
+    const auto set = [&](int column, const QString& text, const QVariant& key,
+                         const QString& exact) {
+        QStandardItem* item = model->item(page, column);
+        item->setText(text);
+        item->setData(key, SortRole);
+        item->setData(exact, ExactRole);
+    };
+    const auto number = [&](int column, double value, const QString& text) {
+        set(column, text, std::isnan(value) ? QVariant() : QVariant(value), ExactNumber(value));
+    };
+    number(Side, s.Side, QString::number(s.Side));
+    number(Tile, tileSide, QString::number(tileSide));
+    number(Error, percent, QString::number(percent, 'g', 6));
+    set(Correction, s.ColorCorrection ? QStringLiteral("yes") : QStringLiteral("no"),
+        s.ColorCorrection ? 1 : 0,
+        s.ColorCorrection ? QStringLiteral("yes") : QStringLiteral("no"));
+    number(Kept, result.MeanKeptPercent, Fixed(result.MeanKeptPercent, 2));
+    number(Mse, q.Mse, std::isnan(q.Mse) ? QStringLiteral("n/a") : Fixed(q.Mse, 3));
+    number(Psnr, q.PsnrDb, PsnrText(q.PsnrDb));
+    number(Ssim, q.Ssim ? *q.Ssim : std::nan(""), SsimText(q.Ssim, 4));
+    number(MaxError, q.MaxError, QString::number(q.MaxError));
+    number(Time, result.ComputeMilliseconds, Fixed(result.ComputeMilliseconds, 1));
+    sorted->invalidate();
+    FitColumns();
+}
+
+QString CompareTab::Csv() const {
+    QStringList lines;
+    QStringList header;
+    for (const QString& h : Headers())
+        header << CsvField(h);
+    lines << header.join(',');
+    for (int row = 0; row < sorted->rowCount(); ++row) {
+        // A page not converted yet has no side.
+        if (!sorted->index(row, Side).data(SortRole).isValid())
+            continue;
+        QStringList fields;
+        for (int column = 0; column < sorted->columnCount(); ++column)
+            fields << CsvField(sorted->index(row, column).data(ExactRole).toString());
+        lines << fields.join(',');
+    }
+    return lines.join('\n') + '\n';
+}
+
+QString CompareTab::SelectedRowsText() const {
+    QList<int> rows;
+    for (const QModelIndex& index : table->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    QStringList lines;
+    for (int row : rows) {
+        QStringList cells;
+        for (int column = 0; column < sorted->columnCount(); ++column)
+            cells << sorted->index(row, column).data(Qt::DisplayRole).toString();
+        lines << cells.join('\t');
+    }
+    return lines.isEmpty() ? QString() : lines.join('\n') + '\n';
+}
+
+bool CompareTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        if (event->type() == QEvent::KeyPress)
+            CopySelection();
+        event->accept();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CompareTab::CopySelection() {
+    const QString text = SelectedRowsText();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+void CompareTab::ExportCsv() {
+    QString path =
+        Dialogs::Current().SaveFileName(this, QStringLiteral("Export comparison"),
+                                        QDir::currentPath(), QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    QSaveFile file(path);
+    const QByteArray bytes = Csv().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        Dialogs::Current().Message(this, QApplication::applicationName(),
+                                   QStringLiteral("Cannot save %1: %2")
+                                       .arg(QFileInfo(path).fileName(), file.errorString()));
+    }
+}

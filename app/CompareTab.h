@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
+class QToolButton;
+struct ConversionResult;
+
+// The "Compare" tab: one row per transform page, in page order, describing that page's last
+// conversion (the settings it ran with and what it achieved). Sortable by any column; Ctrl+C
+// copies the selected rows as tab-separated text; a button exports the table as CSV.
+class CompareTab : public QWidget {
+    Q_OBJECT
+
+public:
+    // The column headers, in order.
+    static const QStringList& Headers();
+
+    CompareTab(const QStringList& pageCaptions, QWidget* parent = nullptr);
+
+    // Fills the row of the page with the given index.
+    void ShowResult(int page, const ConversionResult& result);
+
+    // The converted rows in the order shown, with a header line; every figure exact.
+    QString Csv() const;
+    // The selected rows as shown, a line each, cells separated by tabs.
+    QString SelectedRowsText() const;
+
+    void ExportCsv();
+    void CopySelection();
+
+protected:
+    // Ctrl+C on the table copies whole rows, not the cell the table would copy.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Every column as wide as its widest cell or the longest word of its header, which wraps.
+    void FitColumns();
+
+    QStandardItemModel* model;
+    QSortFilterProxyModel* sorted;
+    QTableView* table;
+    QToolButton* exportButton;
+};

@@ -1,0 +1,427 @@
+#include "CurvesTab.h"
+
+#include "Application.h"
+#include "ConversionCancelled.h"
+#include "Dialogs.h"
+#include "Guarded.h"
+#include "QualityText.h"
+#include "ResultRow.h"
+#include "Sweep.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImageWriter>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QProgressBar>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QStyle>
+#include <QThread>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QString Text(std::string_view view) {
+    return QString::fromLatin1(view.data(), static_cast<qsizetype>(view.size()));
+}
+
+// One colour per transform family, solid lines for the 2D pages and dashed for the 1D ones,
+// so a curve reads as what it is without the legend.
+QColor FamilyColor(TransformKind kind) {
+    switch (kind) {
+    case TransformKind::Dct1D:
+    case TransformKind::Dct2D:
+        return QColor(0x1f, 0x77, 0xb4);
+    case TransformKind::D4_1D:
+    case TransformKind::D4_2D:
+        return QColor(0x2c, 0xa0, 0x2c);
+    case TransformKind::Haar1D:
+    case TransformKind::Haar2D:
+        return QColor(0xd6, 0x27, 0x28);
+    }
+    return Qt::black;
+}
+
+double Quality(const SweepPoint& point, CurvesTab::Measure measure) {
+    const QualityFigures& q = point.Result.Quality;
+    if (measure == CurvesTab::Measure::Ssim)
+        return q.Ssim ? *q.Ssim : std::numeric_limits<double>::quiet_NaN();
+    return q.PsnrDb;
+}
+
+QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& tip,
+                        QStyle::StandardPixmap icon) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    return button;
+}
+
+} // namespace
+
+CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("CurvesTab"));
+    chart = new QChart;
+    chart->setObjectName(QStringLiteral("SweepChart"));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    for (const TransformKindInfo& info : TransformKinds()) {
+        auto* line = new QLineSeries(chart);
+        line->setName(Text(info.Caption));
+        QPen pen(FamilyColor(info.Kind), 2.0, info.TwoDimensional ? Qt::SolidLine : Qt::DashLine);
+        line->setPen(pen);
+        auto* mark = new QScatterSeries(chart);
+        mark->setMarkerSize(7.0);
+        mark->setColor(info.TwoDimensional ? FamilyColor(info.Kind) : QColor(Qt::white));
+        mark->setBorderColor(FamilyColor(info.Kind));
+        chart->addSeries(line);
+        chart->addSeries(mark);
+        lines.push_back(line);
+        marks.push_back(mark);
+        const std::size_t kind = lines.size() - 1;
+        connect(mark, &QScatterSeries::hovered, this,
+                [this, kind](const QPointF& at, bool entered) { ShowPointTip(kind, at, entered); });
+    }
+    auto* x = new QLogValueAxis(chart);
+    x->setObjectName(QStringLiteral("SweepKeptAxis"));
+    x->setBase(10.0);
+    x->setLabelFormat(QStringLiteral("%g"));
+    x->setMinorTickCount(8);
+    x->setTitleText(QStringLiteral("Coefficients kept (%, logarithmic)"));
+    auto* y = new QValueAxis(chart);
+    y->setObjectName(QStringLiteral("SweepQualityAxis"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        for (QXYSeries* series :
+             {static_cast<QXYSeries*>(lines[i]), static_cast<QXYSeries*>(marks[i])}) {
+            series->attachAxis(x);
+            series->attachAxis(y);
+        }
+        // The markers belong to their curve: one legend entry each.
+        for (QLegendMarker* marker : chart->legend()->markers(marks[i]))
+            marker->setVisible(false);
+    }
+
+    chartView = new QChartView(chart, this);
+    chartView->setObjectName(QStringLiteral("SweepChart"));
+    chartView->setRenderHint(QPainter::Antialiasing);
+    chartView->setMinimumSize(240, 200);
+
+    measureBox = new QComboBox(this);
+    measureBox->setObjectName(QStringLiteral("SweepMeasureBox"));
+    measureBox->addItem(QStringLiteral("PSNR (dB)"));
+    measureBox->addItem(QStringLiteral("SSIM"));
+    measureBox->setToolTip(QStringLiteral("The quality the curves show"));
+    sweepButton = MakeButton(this, "SweepButton", QStringLiteral("Sweep"),
+                             QStringLiteral("Convert the image with all six transforms at 15 "
+                                            "permitted errors, at the active page's image size, "
+                                            "tiles and colour correction"),
+                             QStyle::SP_MediaPlay);
+    cancelButton =
+        MakeButton(this, "SweepCancelButton", QStringLiteral("Cancel"),
+                   QStringLiteral("Stop the sweep; the points so far stay"), QStyle::SP_MediaStop);
+    csvButton = MakeButton(this, "SweepExportCsvButton", QStringLiteral("CSV..."),
+                           QStringLiteral("Save the sweep's figures as a CSV file"),
+                           QStyle::SP_DialogSaveButton);
+    pngButton =
+        MakeButton(this, "SweepExportPngButton", QStringLiteral("PNG..."),
+                   QStringLiteral("Save the chart as a PNG image"), QStyle::SP_DialogSaveButton);
+    progress = new QProgressBar(this);
+    progress->setObjectName(QStringLiteral("SweepProgressBar"));
+    progress->setRange(0, 1);
+    progress->setValue(0);
+    progress->setMaximumHeight(14);
+    status =
+        new QLabel(QStringLiteral("Press Sweep to draw the curves of the loaded image."), this);
+    status->setObjectName(QStringLiteral("SweepStatus"));
+    status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+
+    connect(sweepButton, &QToolButton::clicked, this, &CurvesTab::SweepRequested);
+    connect(cancelButton, &QToolButton::clicked, this, [this] {
+        // Asked, not waited for: the thread's end comes back as Finished.
+        cancel = true;
+        status->setText(QStringLiteral("Stopping..."));
+    });
+    connect(csvButton, &QToolButton::clicked, this, Guarded(this, &CurvesTab::ExportCsv));
+    connect(pngButton, &QToolButton::clicked, this, Guarded(this, &CurvesTab::ExportPng));
+    connect(measureBox, &QComboBox::currentIndexChanged, this, [this] { Plot(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(4);
+    buttons->addWidget(sweepButton);
+    buttons->addWidget(cancelButton);
+    buttons->addWidget(progress, 1);
+    buttons->addWidget(measureBox);
+    buttons->addWidget(csvButton);
+    buttons->addWidget(pngButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(chartView, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(status);
+    Plot();
+    UpdateButtons();
+}
+
+CurvesTab::~CurvesTab() {
+    Cancel();
+}
+
+void CurvesTab::Start(const QImage& source, const QString& name, const SweepSettings& s) {
+    Cancel();
+    image = source.convertToFormat(QImage::Format_RGB32);
+    imageName = name;
+    settings = s;
+    points.clear();
+    cancel = false;
+    const int current = ++generation;
+    const std::size_t total = settings.Kinds.size() * settings.ErrorPercents.size();
+    progress->setRange(0, static_cast<int>(total));
+    progress->setValue(0);
+    status->setText(QStringLiteral("Sweeping %1 x %1, tiles of %2 px...")
+                        .arg(settings.Side)
+                        .arg(settings.Side / std::max(settings.TileCount, 1)));
+    Plot();
+
+    // The thread works on its own reference to the picture and its own settings.
+    const QImage picture = image;
+    const SweepSettings sweepSettings = settings;
+    thread.reset(QThread::create([this, current, picture, sweepSettings] {
+        QString failure;
+        try {
+            const Sweep sweep(sweepSettings);
+            const RgbView view{reinterpret_cast<const std::uint32_t*>(picture.constBits()),
+                               picture.width(), picture.height(), picture.bytesPerLine() / 4};
+            sweep.Run(
+                view, 0,
+                [this, current](SweepPoint&& point, std::size_t done, std::size_t count) {
+                    auto shared = std::make_shared<SweepPoint>(std::move(point));
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, current, shared, done, count] {
+                            if (current == generation)
+                                AddPoint(std::move(*shared), done, count);
+                        },
+                        Qt::QueuedConnection);
+                },
+                &cancel);
+        } catch (const ConversionCancelled&) {
+            failure = QStringLiteral("stopped");
+        } catch (...) {
+            failure = Application::ExceptionText(std::current_exception());
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, current, failure] {
+                if (current == generation)
+                    Finished(failure);
+            },
+            Qt::QueuedConnection);
+    }));
+    thread->start();
+    UpdateButtons();
+}
+
+void CurvesTab::Cancel() {
+    if (!thread)
+        return;
+    cancel = true;
+    thread->wait();
+    thread.reset();
+    // What the thread still queued belongs to a sweep that is over.
+    ++generation;
+    status->setText(QStringLiteral("Stopped after %1 of %2 points.")
+                        .arg(points.size())
+                        .arg(progress->maximum()));
+    UpdateButtons();
+}
+
+void CurvesTab::AddPoint(SweepPoint point, std::size_t done, std::size_t total) {
+    points.push_back(std::move(point));
+    progress->setRange(0, static_cast<int>(total));
+    progress->setValue(static_cast<int>(done));
+    Plot();
+    UpdateButtons();
+}
+
+void CurvesTab::Finished(const QString& failure) {
+    if (thread) {
+        thread->wait();
+        thread.reset();
+    }
+    if (failure.isEmpty())
+        status->setText(QStringLiteral("%1 points: %2 transforms at %3 errors.")
+                            .arg(points.size())
+                            .arg(settings.Kinds.size())
+                            .arg(settings.ErrorPercents.size()));
+    else if (failure == QLatin1String("stopped"))
+        status->setText(QStringLiteral("Stopped after %1 of %2 points.")
+                            .arg(points.size())
+                            .arg(progress->maximum()));
+    else
+        status->setText(QStringLiteral("The sweep failed: %1").arg(failure));
+    UpdateButtons();
+    if (!failure.isEmpty() && failure != QLatin1String("stopped"))
+        Dialogs::Current().Message(this, QApplication::applicationName(),
+                                   QStringLiteral("The sweep failed: %1").arg(failure));
+}
+
+void CurvesTab::UpdateButtons() {
+    sweepButton->setEnabled(!Running());
+    cancelButton->setEnabled(Running());
+    csvButton->setEnabled(!points.empty());
+    pngButton->setEnabled(!points.empty());
+}
+
+void CurvesTab::SetMeasure(Measure measure) {
+    measureBox->setCurrentIndex(measure == Measure::Ssim ? 1 : 0);
+}
+
+void CurvesTab::Plot() {
+    const Measure measure = measureBox->currentIndex() == 1 ? Measure::Ssim : Measure::Psnr;
+    // A logarithmic axis has no 0: a point that kept nothing sits at the axis' lowest decade.
+    double smallest = 100.0;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const SweepPoint& p : points) {
+        if (p.Result.MeanKeptPercent > 0.0)
+            smallest = std::min(smallest, p.Result.MeanKeptPercent);
+        const double q = Quality(p, measure);
+        if (std::isfinite(q)) {
+            low = std::min(low, q);
+            high = std::max(high, q);
+        }
+    }
+    const double floorKept = std::pow(10.0, std::floor(std::log10(smallest)));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        QList<QPointF> xy;
+        for (const SweepPoint& p : points) {
+            const double q = Quality(p, measure);
+            if (static_cast<std::size_t>(p.Kind) != i || !std::isfinite(q))
+                continue;
+            xy.append(QPointF(std::max(p.Result.MeanKeptPercent, floorKept), q));
+        }
+        lines[i]->replace(xy);
+        marks[i]->replace(xy);
+    }
+    auto* x = static_cast<QLogValueAxis*>(chart->axes(Qt::Horizontal).constFirst());
+    auto* y = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).constFirst());
+    x->setRange(floorKept, 100.0);
+    if (measure == Measure::Ssim) {
+        y->setTitleText(QStringLiteral("SSIM"));
+        y->setRange(std::isfinite(low) ? std::floor(low * 20.0) / 20.0 : 0.0, 1.0);
+        y->setLabelFormat(QStringLiteral("%.2f"));
+    } else {
+        y->setTitleText(QStringLiteral("PSNR (dB)"));
+        y->setRange(std::isfinite(low) ? std::floor(low / 5.0) * 5.0 : 0.0,
+                    std::isfinite(high) ? std::ceil(high / 5.0) * 5.0 : 60.0);
+        y->setLabelFormat(QStringLiteral("%.0f"));
+    }
+    y->applyNiceNumbers();
+}
+
+void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) {
+    if (!entered) {
+        QToolTip::hideText();
+        return;
+    }
+    const Measure measure = measureBox->currentIndex() == 1 ? Measure::Ssim : Measure::Psnr;
+    const SweepPoint* nearest = nullptr;
+    double distance = std::numeric_limits<double>::infinity();
+    for (const SweepPoint& p : points) {
+        if (static_cast<std::size_t>(p.Kind) != kind)
+            continue;
+        const double dx = std::log10(std::max(p.Result.MeanKeptPercent, 1e-9)) -
+                          std::log10(std::max(at.x(), 1e-9));
+        const double dy = Quality(p, measure) - at.y();
+        const double d = dx * dx + dy * dy;
+        if (d < distance) {
+            distance = d;
+            nearest = &p;
+        }
+    }
+    if (!nearest)
+        return;
+    const ConversionResult& r = nearest->Result;
+    QToolTip::showText(QCursor::pos(),
+                       QStringLiteral("%1\nerror %2 %\nkept %3 %\nPSNR %4\nSSIM %5")
+                           .arg(Text(Describe(nearest->Kind).Caption),
+                                QString::number(nearest->ErrorPercent, 'g', 6),
+                                QString::number(r.MeanKeptPercent, 'f', 3),
+                                std::isfinite(r.Quality.PsnrDb)
+                                    ? PsnrText(r.Quality.PsnrDb) + QStringLiteral(" dB")
+                                    : PsnrText(r.Quality.PsnrDb),
+                                SsimText(r.Quality.Ssim, 4)),
+                       chartView);
+}
+
+QString CurvesTab::Csv() const {
+    QStringList lines;
+    QStringList header;
+    for (std::string_view column : ResultRow::Columns())
+        header << Text(column);
+    lines << header.join(',');
+    const std::string name = imageName.toStdString();
+    for (const SweepPoint& p : points) {
+        QStringList fields;
+        for (const std::string& field : ResultRow::Fields(name, image.width(), image.height(), p))
+            fields << QString::fromStdString(ResultRow::Quoted(field));
+        lines << fields.join(',');
+    }
+    return lines.join('\n') + '\n';
+}
+
+void CurvesTab::ExportCsv() {
+    QString path =
+        Dialogs::Current().SaveFileName(this, QStringLiteral("Export sweep"), QDir::currentPath(),
+                                        QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    QSaveFile file(path);
+    const QByteArray bytes = Csv().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        Dialogs::Current().Message(this, QApplication::applicationName(),
+                                   QStringLiteral("Cannot save %1: %2")
+                                       .arg(QFileInfo(path).fileName(), file.errorString()));
+}
+
+void CurvesTab::ExportPng() {
+    QString path =
+        Dialogs::Current().SaveFileName(this, QStringLiteral("Export chart"), QDir::currentPath(),
+                                        QStringLiteral("PNG images (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    QSaveFile file(path);
+    QImageWriter writer(&file, "png");
+    if (!file.open(QIODevice::WriteOnly) || !writer.write(chartView->grab().toImage()) ||
+        !file.commit())
+        Dialogs::Current().Message(
+            this, QApplication::applicationName(),
+            QStringLiteral("Cannot save %1: %2")
+                .arg(QFileInfo(path).fileName(), writer.error() != QImageWriter::UnknownError
+                                                     ? writer.errorString()
+                                                     : file.errorString()));
+}

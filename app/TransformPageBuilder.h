@@ -1,0 +1,17 @@
+#pragma once
+
+struct TransformKindInfo;
+struct TransformPage;
+class QWidget;
+
+// Builds one transform page: its controls, named after the kind's prefix, laid out, and filled
+// into the page record with its transform. The window uses it for all six pages and connects
+// the controls itself.
+class TransformPageBuilder {
+public:
+    // The image control's side at start, and the side of its scroll box's view.
+    static constexpr int ImageSide = 256;
+
+    // Returns the page's tab sheet, which owns every control of the page.
+    static QWidget* Build(TransformPage& page, const TransformKindInfo& kind);
+};

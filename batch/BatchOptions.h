@@ -1,0 +1,31 @@
+#pragma once
+
+#include "SweepSettings.h"
+#include "TransformKind.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What one run of the batch command does, as its command line asks.
+struct BatchOptions {
+    // Bitmap files and folders, in the order given.
+    std::vector<std::string> Inputs;
+    // In the order given; all six in page order by default.
+    std::vector<TransformKind> Kinds = SweepSettings{}.Kinds;
+    std::vector<std::int32_t> TileCounts = {1, 2, 4, 8, 16, 32};
+    std::vector<double> ErrorPercents{WindowErrorPercents.begin(), WindowErrorPercents.end()};
+    // Empty: the smallest power of two covering each image.
+    std::optional<std::int32_t> Side;
+    bool ColorCorrection = false;
+    // 0: one thread per core.
+    std::size_t Jobs = 0;
+    // Empty: standard output.
+    std::optional<std::string> Output;
+    // Where the converted images go, when asked for.
+    std::optional<std::string> ImagesFolder;
+    bool Header = true;
+    bool Help = false;
+};

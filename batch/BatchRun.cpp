@@ -1,0 +1,202 @@
+#include "BatchRun.h"
+
+#include "AvailableMemory.h"
+#include "BmpError.h"
+#include "BmpReader.h"
+#include "BmpWriter.h"
+#include "CsvWriter.h"
+#include "InputImage.h"
+#include "OutputError.h"
+#include "ResultRow.h"
+#include "Sweep.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+// A byte count with its size in mebibytes, e.g. "3145728 bytes (3.0 MiB)".
+std::string Bytes(std::uint64_t bytes) {
+    char mebibytes[32];
+    std::snprintf(mebibytes, sizeof mebibytes, "%.1f", static_cast<double>(bytes) / 1048576.0);
+    return std::to_string(bytes) + " bytes (" + mebibytes + " MiB)";
+}
+
+std::string WithoutSpaces(std::string_view text) {
+    std::string kept;
+    std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
+                 [](char c) { return c != ' '; });
+    return kept;
+}
+
+} // namespace
+
+BatchRun::BatchRun(const BatchOptions& options, CsvWriter& rows, std::FILE* messages, bool progress)
+    : options(options), rows(rows), messages(messages), progress(progress) {
+    if (messages == nullptr) {
+        throw std::invalid_argument("BatchRun: no stream for messages");
+    }
+}
+
+int BatchRun::Run() {
+    bool failed = false;
+    try {
+        if (options.Header) {
+            const auto& columns = ResultRow::Columns();
+            rows.WriteRow(std::vector<std::string>(columns.begin(), columns.end()));
+            rows.Flush();
+        }
+        const std::vector<InputImage> inputs = ListInputImages(options.Inputs);
+        imageCount = inputs.size();
+        for (const InputImage& input : inputs) {
+            ++imageNumber;
+            if (!input.Problem.empty()) {
+                Message(input.Problem);
+                failed = true;
+                continue;
+            }
+            failed = !ConvertOne(input.Path) || failed;
+        }
+        if (progress) {
+            std::fputs("\r\033[K", messages);
+        }
+        rows.Close();
+    } catch (const OutputError& error) {
+        Message(error.what());
+        return 1;
+    }
+    return failed ? 1 : 0;
+}
+
+bool BatchRun::ConvertOne(const std::string& path) {
+    BmpImage image;
+    try {
+        image = ReadBmpFile(path);
+    } catch (const BmpError& error) {
+        Message("cannot load " + path + ": " + error.what());
+        return false;
+    } catch (const std::bad_alloc&) {
+        Message("cannot load " + path + ": out of memory");
+        return false;
+    }
+
+    const std::int32_t side =
+        options.Side.value_or(CoveringSide(std::max(image.Width, image.Height)));
+    std::vector<std::int32_t> tileCounts;
+    for (std::int32_t count : options.TileCounts) {
+        if (side / count == 0) {
+            Message(path + ": " + std::to_string(count) + " tiles per side do not fit a side of " +
+                    std::to_string(side) + "; skipped");
+        } else {
+            tileCounts.push_back(count);
+        }
+    }
+
+    SweepSettings settings;
+    settings.Side = side;
+    settings.ErrorPercents = options.ErrorPercents;
+    settings.ColorCorrection = options.ColorCorrection;
+    settings.KeepPixels = options.ImagesFolder.has_value();
+    std::uint64_t needed = 0;
+    for (std::int32_t count : tileCounts) {
+        settings.TileCount = count;
+        needed = std::max(needed, Sweep::BytesNeeded(settings, options.Jobs));
+    }
+    if (options.ImagesFolder) {
+        // The whole image with its square replaced, for each bitmap written.
+        needed += static_cast<std::uint64_t>(image.Pixels.size()) * sizeof(std::uint32_t);
+    }
+    const std::uint64_t available = AvailableMemoryBytes();
+    if (needed > available) {
+        Message(path + ": needs " + Bytes(needed) + " of memory, but only " + Bytes(available) +
+                " are available; skipped");
+        return false;
+    }
+
+    bool succeeded = true;
+    pointsDone = 0;
+    pointsOfImage = options.Kinds.size() * tileCounts.size() * options.ErrorPercents.size();
+    const RgbView view{image.Pixels.data(), image.Width, image.Height, image.Width};
+    try {
+        for (TransformKind kind : options.Kinds) {
+            for (std::int32_t count : tileCounts) {
+                settings.Kinds = {kind};
+                settings.TileCount = count;
+                Sweep(settings).Run(
+                    view, options.Jobs, [&](SweepPoint&& point, std::size_t, std::size_t) {
+                        rows.WriteRow(ResultRow::Fields(path, image.Width, image.Height, point));
+                        if (options.ImagesFolder) {
+                            succeeded = WriteResult(path, image, point) && succeeded;
+                        }
+                        ShowProgress(path, point);
+                    });
+                rows.Flush();
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        Message(path + ": out of memory");
+        return false;
+    }
+    return succeeded;
+}
+
+bool BatchRun::WriteResult(const std::string& path, const BmpImage& image,
+                           const SweepPoint& point) {
+    const ConversionResult& result = point.Result;
+    std::vector<std::uint32_t> pixels = image.Pixels;
+    const auto width = static_cast<std::size_t>(image.Width);
+    const auto regionWidth = static_cast<std::size_t>(result.RegionWidth);
+    for (std::size_t y = 0; y < static_cast<std::size_t>(result.RegionHeight); ++y) {
+        std::copy_n(result.Pixels.begin() + static_cast<std::ptrdiff_t>(y * regionWidth),
+                    regionWidth, pixels.begin() + static_cast<std::ptrdiff_t>(y * width));
+    }
+    const std::string file =
+        (std::filesystem::path(*options.ImagesFolder) /
+         ResultFileName(path, point.Kind, result.Settings.TileCount, point.ErrorPercent))
+            .string();
+    try {
+        WriteBmpFile(file, image.Width, image.Height, pixels.data(), pixels.size());
+    } catch (const BmpError& error) {
+        Message("cannot write " + file + ": " + error.what());
+        return false;
+    }
+    return true;
+}
+
+void BatchRun::Message(const std::string& text) {
+    // Over the status line, which the next conversion writes again.
+    std::fprintf(messages, "%starvish-batch: %s\n", progress ? "\r\033[K" : "", text.c_str());
+    std::fflush(messages);
+}
+
+void BatchRun::ShowProgress(const std::string& path, const SweepPoint& point) {
+    ++pointsDone;
+    if (!progress) {
+        return;
+    }
+    std::fprintf(messages, "\r[%zu/%zu] %s: %s, tile count %d, error %s %%: %zu/%zu\033[K",
+                 imageNumber, imageCount, path.c_str(),
+                 std::string(Describe(point.Kind).Caption).c_str(), point.Result.Settings.TileCount,
+                 ResultRow::Number(point.ErrorPercent).c_str(), pointsDone, pointsOfImage);
+    std::fflush(messages);
+}
+
+std::string BatchRun::ResultFileName(std::string_view image, TransformKind kind,
+                                     std::int32_t tileCount, double percent) {
+    return std::filesystem::path(image).stem().string() + "_" +
+           WithoutSpaces(Describe(kind).Caption) + "_" + std::to_string(tileCount) + "tiles_" +
+           ResultRow::Number(percent) + "pct.bmp";
+}
+
+std::int32_t BatchRun::CoveringSide(std::int32_t side) {
+    std::int32_t covering = 1;
+    // Bitmaps are at most BmpMaxSide wide and high, far from overflowing.
+    while (covering < side) {
+        covering *= 2;
+    }
+    return covering;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "BatchOptions.h"
+#include "BmpImage.h"
+#include "TransformKind.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CsvWriter;
+struct SweepPoint;
+
+// The work of one batch command: for every image, transform, tile count and error of the
+// options, in that order, one conversion through the sweep and one row. Messages go to
+// messages (standard error), one line each: an input that fails, a tile count skipped, a
+// result bitmap that cannot be written. With progress on, a status line there is rewritten
+// after every conversion.
+class BatchRun {
+public:
+    BatchRun(const BatchOptions& options, CsvWriter& rows, std::FILE* messages, bool progress);
+
+    // Writes the rows and closes them. Returns the exit status: 0 when every input was
+    // converted, 1 when some input failed or the rows could not be written (which stops the
+    // run at once).
+    int Run();
+
+    // The name of a result bitmap, e.g. "chelsea_256x256_DCT1D_8tiles_5pct.bmp" for
+    // "photos/chelsea_256x256.bmp".
+    static std::string ResultFileName(std::string_view image, TransformKind kind,
+                                      std::int32_t tileCount, double percent);
+
+    // The smallest power of two at least side (and at least 1).
+    static std::int32_t CoveringSide(std::int32_t side);
+
+private:
+    // Converts one image; false when it failed in any way.
+    bool ConvertOne(const std::string& path);
+    // The image with its converted square replaced, written to the images folder.
+    bool WriteResult(const std::string& path, const BmpImage& image, const SweepPoint& point);
+    void Message(const std::string& text);
+    void ShowProgress(const std::string& path, const SweepPoint& point);
+
+    const BatchOptions& options;
+    CsvWriter& rows;
+    std::FILE* messages;
+    bool progress;
+    std::size_t imageNumber = 0;
+    std::size_t imageCount = 0;
+    std::size_t pointsDone = 0;
+    std::size_t pointsOfImage = 0;
+};

@@ -1,0 +1,258 @@
+#include "CommandLine.h"
+
+#include "BmpReader.h"
+#include "UsageError.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace {
+
+constexpr std::int32_t MaxTileCount = 32;
+constexpr std::size_t MaxJobs = 4096;
+
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+bool IsPowerOfTwo(std::int64_t value) {
+    return value > 0 && (value & (value - 1)) == 0;
+}
+
+template <typename Number>
+bool ParseWhole(std::string_view text, Number& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+std::vector<std::string_view> Items(std::string_view option, std::string_view list) {
+    std::vector<std::string_view> items;
+    std::string_view rest = list;
+    for (;;) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view item = rest.substr(0, comma);
+        if (item.empty()) {
+            throw UsageError(std::string(option) + ": empty item in " + Quoted(list));
+        }
+        items.push_back(item);
+        if (comma == std::string_view::npos) {
+            return items;
+        }
+        rest.remove_prefix(comma + 1);
+    }
+}
+
+template <typename Value>
+void RefuseRepeats(std::string_view option, const std::vector<Value>& values,
+                   const std::vector<std::string_view>& items) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (values[i] == values[j]) {
+                throw UsageError(std::string(option) + ": " + std::string(items[i]) +
+                                 " is given twice");
+            }
+        }
+    }
+}
+
+// Lower case without spaces: "DCT 1D", "dct1d" and "Dct 1d" name one page.
+std::string Folded(std::string_view caption) {
+    std::string folded;
+    for (char c : caption) {
+        if (c != ' ') {
+            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return folded;
+}
+
+std::vector<TransformKind> ParseKinds(std::string_view option, std::string_view list) {
+    std::vector<TransformKind> kinds;
+    if (list == "all") {
+        for (const auto& info : TransformKinds()) {
+            kinds.push_back(info.Kind);
+        }
+        return kinds;
+    }
+    const std::vector<std::string_view> items = Items(option, list);
+    for (std::string_view item : items) {
+        const auto& all = TransformKinds();
+        const auto found = std::find_if(all.begin(), all.end(), [&](const TransformKindInfo& info) {
+            return Folded(info.Caption) == Folded(item);
+        });
+        if (found == all.end()) {
+            std::string names;
+            for (const auto& info : all) {
+                names += (names.empty() ? "" : ", ") + std::string(info.Caption);
+            }
+            throw UsageError(std::string(option) + ": " + Quoted(item) + " is not one of " + names +
+                             " or all");
+        }
+        kinds.push_back(found->Kind);
+    }
+    RefuseRepeats(option, kinds, items);
+    return kinds;
+}
+
+std::vector<std::int32_t> ParseTileCounts(std::string_view option, std::string_view list) {
+    std::vector<std::int32_t> counts;
+    const std::vector<std::string_view> items = Items(option, list);
+    for (std::string_view item : items) {
+        std::int32_t count = 0;
+        if (!ParseWhole(item, count) || !IsPowerOfTwo(count) || count > MaxTileCount) {
+            throw UsageError(std::string(option) + ": " + std::string(item) +
+                             " is not a power of two from 1 to " + std::to_string(MaxTileCount));
+        }
+        counts.push_back(count);
+    }
+    RefuseRepeats(option, counts, items);
+    return counts;
+}
+
+std::vector<double> ParsePercents(std::string_view option, std::string_view list) {
+    std::vector<double> percents;
+    const std::vector<std::string_view> items = Items(option, list);
+    for (std::string_view item : items) {
+        double percent = 0.0;
+        if (!ParseWhole(item, percent) || !std::isfinite(percent) || percent < 0.0 ||
+            percent > 100.0) {
+            throw UsageError(std::string(option) + ": " + std::string(item) +
+                             " is not a percentage from 0 to 100");
+        }
+        percents.push_back(percent);
+    }
+    RefuseRepeats(option, percents, items);
+    return percents;
+}
+
+std::int32_t ParseSide(std::string_view option, std::string_view text) {
+    std::int32_t side = 0;
+    if (!ParseWhole(text, side) || !IsPowerOfTwo(side) || side > BmpMaxSide) {
+        throw UsageError(std::string(option) + ": " + std::string(text) +
+                         " is not a power of two from 1 to " + std::to_string(BmpMaxSide));
+    }
+    return side;
+}
+
+std::size_t ParseJobs(std::string_view option, std::string_view text) {
+    std::size_t jobs = 0;
+    if (!ParseWhole(text, jobs) || jobs < 1 || jobs > MaxJobs) {
+        throw UsageError(std::string(option) + ": " + std::string(text) +
+                         " is not a number of threads from 1 to " + std::to_string(MaxJobs));
+    }
+    return jobs;
+}
+
+} // namespace
+
+BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
+    BatchOptions options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            options.Inputs.emplace_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
+        const bool inlineValue = equals != std::string_view::npos;
+        const auto flag = [&] {
+            if (inlineValue) {
+                throw UsageError(std::string(name) + " takes no value");
+            }
+        };
+        const auto value = [&]() -> std::string_view {
+            if (inlineValue) {
+                return argument.substr(equals + 1);
+            }
+            if (i + 1 == arguments.size()) {
+                throw UsageError(std::string(name) + ": a value is missing");
+            }
+            return arguments[++i];
+        };
+        if (name == "-h" || name == "--help") {
+            flag();
+            options.Help = true;
+        } else if (name == "--color-correction") {
+            flag();
+            options.ColorCorrection = true;
+        } else if (name == "--no-header") {
+            flag();
+            options.Header = false;
+        } else if (name == "--transforms") {
+            options.Kinds = ParseKinds(name, value());
+        } else if (name == "--tiles") {
+            options.TileCounts = ParseTileCounts(name, value());
+        } else if (name == "--errors") {
+            options.ErrorPercents = ParsePercents(name, value());
+        } else if (name == "--side") {
+            options.Side = ParseSide(name, value());
+        } else if (name == "--jobs") {
+            options.Jobs = ParseJobs(name, value());
+        } else if (name == "--output") {
+            const std::string_view file = value();
+            if (file.empty()) {
+                throw UsageError("--output: the file name is empty");
+            }
+            options.Output = std::string(file);
+        } else if (name == "--images") {
+            const std::string_view folder = value();
+            if (folder.empty()) {
+                throw UsageError("--images: the folder name is empty");
+            }
+            options.ImagesFolder = std::string(folder);
+        } else {
+            throw UsageError("unknown option " + std::string(name));
+        }
+    }
+    if (options.Inputs.empty() && !options.Help) {
+        throw UsageError("no image or folder given");
+    }
+    return options;
+}
+
+std::string_view CommandLine::Usage() {
+    return R"(Usage: tarvish-batch [OPTION]... IMAGE|FOLDER...
+
+Converts each bitmap given (and each .bmp file of each folder given, by name) with every
+transform, tile count and permitted error asked for, exactly as the Tarvish window converts
+it, and writes one CSV row per conversion.
+
+Options:
+  --transforms LIST   page captions separated by commas, e.g. "DCT 1D,Haar 2D" (case and
+                      spaces do not matter), or all (the default): DCT 1D, D4 1D, Haar 1D,
+                      DCT 2D, D4 2D, Haar 2D
+  --tiles LIST        tiles per side, powers of two from 1 to 32 (default 1,2,4,8,16,32); a
+                      count whose tiles would be narrower than a pixel is skipped for that
+                      image, with a note on standard error
+  --errors LIST       permitted errors in percent, from 0 to 100
+                      (default 0,0.1,0.25,0.5,1,2,3,5,7,10,15,20,30,50,100)
+  --side N            side of the converted square at the top left, a power of two from 1
+                      to 16384 (default: the smallest power of two covering the image)
+  --color-correction  bring reconstructions that leave 0..255 back into range
+  --jobs N            threads (default: one per core); the rows do not depend on it
+  --output FILE       write the rows to FILE instead of standard output
+  --images FOLDER     also write every result to FOLDER as a 24-bit bitmap, named after
+                      image, transform, tile count and error, e.g.
+                      chelsea_256x256_DCT1D_8tiles_5pct.bmp
+  --no-header         leave out the header line
+  -h, --help          show this text
+
+Rows come in a fixed order: image, transform, tile count, error, each as given.
+Columns: image,width,height,transform,side,tile,error_percent,color_correction,
+kept_percent_red,kept_percent_green,kept_percent_blue,kept_percent,mse,psnr_db,ssim,
+max_error,time_ms
+
+Exit status: 0 when every image was converted, 1 when some input failed or the output could
+not be written, 2 for a usage error. TARVISH_MEMORY_LIMIT (bytes, or with a K, M or G
+suffix) caps the memory an image may take.
+)";
+}

@@ -1,0 +1,91 @@
+// A whole rate-distortion sweep (the six kinds at the window's fifteen errors) of a photograph-
+// like image at the sides 256 and 1024 and several tile counts, on every core; and, for the
+// ratio, the same ninety points as separate conversions at 256.
+
+#include "ConversionFigures.h"
+#include "ConvertImage.h"
+#include "ParallelFor.h"
+#include "Sweep.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace {
+
+// Shading, an edge and noise in every channel, scaled so that every side shows the same scene.
+std::vector<std::uint32_t> MakeImage(std::int32_t side) {
+    std::mt19937 generator(7);
+    std::uniform_int_distribution<int> noise(-8, 8);
+    std::vector<std::uint32_t> pixels(std::size_t(side) * side);
+    const double scale = 256.0 / side;
+    for (std::int32_t y = 0; y < side; ++y) {
+        for (std::int32_t x = 0; x < side; ++x) {
+            std::uint32_t pixel = 0xFF;
+            for (int c = 0; c < 3; ++c) {
+                const double u = x * scale;
+                const double v = y * scale;
+                const double shade = 120.0 + 70.0 * std::sin(u / 19.0 + c) * std::cos(v / 29.0) +
+                                     (u + v > 300.0 ? 40.0 : 0.0);
+                pixel = pixel << 8 | static_cast<std::uint32_t>(std::clamp(
+                                         static_cast<int>(shade) + noise(generator), 0, 255));
+            }
+            pixels[std::size_t(y) * side + x] = pixel;
+        }
+    }
+    return pixels;
+}
+
+void WholeSweep(benchmark::State& state) {
+    const auto side = static_cast<std::int32_t>(state.range(0));
+    const std::vector<std::uint32_t> pixels = MakeImage(side);
+    SweepSettings settings;
+    settings.Side = side;
+    settings.TileCount = static_cast<std::int32_t>(state.range(1));
+    const Sweep sweep(settings);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(sweep.Run(RgbView{pixels.data(), side, side, side}, 0));
+    }
+    state.counters["points"] = static_cast<double>(sweep.PointCount());
+    state.counters["threads"] = static_cast<double>(HardwareThreads());
+}
+BENCHMARK(WholeSweep)
+    ->ArgNames({"side", "tiles"})
+    ->Args({256, 1})
+    ->Args({256, 8})
+    ->Args({256, 32})
+    ->Args({1024, 1})
+    ->Args({1024, 8})
+    ->Args({1024, 32})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void SeparateConversions(benchmark::State& state) {
+    const auto side = static_cast<std::int32_t>(state.range(0));
+    const std::vector<std::uint32_t> pixels = MakeImage(side);
+    const RgbView image{pixels.data(), side, side, side};
+    for (auto _ : state) {
+        for (const auto& info : TransformKinds()) {
+            for (double percent : WindowErrorPercents) {
+                ConversionSettings settings;
+                settings.Side = side;
+                settings.TileCount = static_cast<std::int32_t>(state.range(1));
+                settings.ErrorFraction = ErrorFractionOfPercent(percent);
+                benchmark::DoNotOptimize(
+                    ConvertImage(image, info.Kind, settings, HardwareThreads()));
+            }
+        }
+    }
+}
+BENCHMARK(SeparateConversions)
+    ->ArgNames({"side", "tiles"})
+    ->Args({256, 1})
+    ->Args({256, 8})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+} // namespace

@@ -1,0 +1,377 @@
+#include "PageConversion.h"
+
+#include "ColorCorrector.h"
+#include "ConversionFigures.h"
+#include "ParallelFor.h"
+#include "Quality.h"
+#include "SquarePixels.h"
+#include "TileScan.h"
+#include "Transform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+constexpr double NotStopped = std::numeric_limits<double>::quiet_NaN();
+
+std::uint32_t Pack(double red, double green, double blue) {
+    return static_cast<std::uint32_t>(red) << 16 | static_cast<std::uint32_t>(green) << 8 |
+           static_cast<std::uint32_t>(blue);
+}
+
+void CheckTransforms(std::span<Transform* const> transforms, const char* step) {
+    if (transforms.empty()) {
+        throw std::invalid_argument(std::string("PageConversion::") + step +
+                                    ": no transform given");
+    }
+    for (std::size_t i = 0; i < transforms.size(); ++i) {
+        if (transforms[i] == nullptr) {
+            throw std::invalid_argument(std::string("PageConversion::") + step + ": transform " +
+                                        std::to_string(i) + " is null");
+        }
+    }
+}
+
+} // namespace
+
+PageConversion::PageConversion(const ConversionSettings& settings, std::int32_t imageWidth,
+                               std::int32_t imageHeight)
+    : settings(settings) {
+    if (settings.Side < 1) {
+        throw std::invalid_argument("PageConversion: side must be at least 1, got " +
+                                    std::to_string(settings.Side));
+    }
+    if (settings.TileCount < 1) {
+        throw std::invalid_argument("PageConversion: tile count must be at least 1, got " +
+                                    std::to_string(settings.TileCount));
+    }
+    if (settings.Side / settings.TileCount == 0) {
+        throw std::invalid_argument("PageConversion: a side of " + std::to_string(settings.Side) +
+                                    " has no room for " + std::to_string(settings.TileCount) +
+                                    " tiles");
+    }
+    if (imageWidth < 0 || imageHeight < 0) {
+        throw std::invalid_argument("PageConversion: image size " + std::to_string(imageWidth) +
+                                    " x " + std::to_string(imageHeight) + " is negative");
+    }
+    regionWidth = std::min(imageWidth, settings.Side);
+    regionHeight = std::min(imageHeight, settings.Side);
+    const auto side = static_cast<std::size_t>(settings.Side);
+    planeSize = side * side;
+    for (auto& plane : planes) {
+        plane = std::make_unique_for_overwrite<double[]>(planeSize);
+    }
+}
+
+PageConversion::~PageConversion() = default;
+
+std::span<double> PageConversion::Plane(std::size_t channel) {
+    return {planes.at(channel).get(), planeSize};
+}
+
+std::span<const double> PageConversion::Plane(std::size_t channel) const {
+    return {planes.at(channel).get(), planeSize};
+}
+
+void PageConversion::Read(RgbView image) {
+    if (std::min(image.Width, settings.Side) != regionWidth ||
+        std::min(image.Height, settings.Side) != regionHeight) {
+        throw std::invalid_argument("PageConversion: image of " + std::to_string(image.Width) +
+                                    " x " + std::to_string(image.Height) +
+                                    " is not the one the conversion was made for");
+    }
+    ReadSquare(image, static_cast<std::size_t>(settings.Side), Plane(0), Plane(1), Plane(2));
+}
+
+std::vector<std::uint32_t> PageConversion::PackRegion() const {
+    const auto side = static_cast<std::size_t>(settings.Side);
+    const auto width = static_cast<std::size_t>(regionWidth);
+    const auto height = static_cast<std::size_t>(regionHeight);
+    std::vector<std::uint32_t> region(width * height);
+    const double* red = planes[0].get();
+    const double* green = planes[1].get();
+    const double* blue = planes[2].get();
+    for (std::size_t x = 0; x < width; ++x) {
+        for (std::size_t y = 0; y < height; ++y) {
+            const std::size_t at = x * side + y;
+            region[y * width + x] = Pack(red[at], green[at], blue[at]);
+        }
+    }
+    return region;
+}
+
+void PageConversion::FillUncovered() {
+    const auto side = static_cast<std::size_t>(settings.Side);
+    const std::size_t covered =
+        static_cast<std::size_t>(settings.TileCount) * static_cast<std::size_t>(TileSide());
+    const auto width = static_cast<std::size_t>(regionWidth);
+    const auto height = static_cast<std::size_t>(regionHeight);
+    for (std::size_t c = 0; c < 3; ++c) {
+        double* plane = planes[c].get();
+        const int shift = 16 - 8 * static_cast<int>(c);
+        for (std::size_t x = 0; x < side; ++x) {
+            for (std::size_t y = x < covered ? covered : 0; y < side; ++y) {
+                plane[x * side + y] =
+                    x < width && y < height ? (original[y * width + x] >> shift & 0xFFu) : 255.0;
+            }
+        }
+    }
+}
+
+PageConversion::TilePlace PageConversion::Place(std::size_t index) const {
+    const auto count = static_cast<std::size_t>(settings.TileCount);
+    const auto tileSide = static_cast<std::size_t>(TileSide());
+    const std::size_t tilesPerPlane = count * count;
+    const std::size_t tile = index % tilesPerPlane;
+    return {index / tilesPerPlane, tile / count * tileSide, tile % count * tileSide};
+}
+
+void PageConversion::Run(std::span<Transform* const> transforms, const std::atomic<bool>* cancel) {
+    CheckTransforms(transforms, "Run");
+    const auto side = static_cast<std::size_t>(settings.Side);
+    const auto tileSide = static_cast<std::size_t>(TileSide());
+    const bool inPlace = InPlace();
+    const auto start = std::chrono::steady_clock::now();
+    original = PackRegion();
+    RunTiles(
+        start, transforms, cancel,
+        [&](const TilePlace& place, std::size_t, std::span<double> data, Transform& transform) {
+            if (!inPlace) {
+                GatherTile(Plane(place.Channel), side, place.Row0, place.Col0, tileSide,
+                           settings.Order, data);
+            }
+            transform.Forward(data.data(), static_cast<std::uint32_t>(tileSide));
+        });
+}
+
+TileCoefficients PageConversion::ForwardTiles(std::span<Transform* const> transforms,
+                                              const std::atomic<bool>* cancel) const {
+    CheckTransforms(transforms, "ForwardTiles");
+    const auto start = std::chrono::steady_clock::now();
+    const auto side = static_cast<std::size_t>(settings.Side);
+    const auto tileSide = static_cast<std::size_t>(TileSide());
+    TileCoefficients coefficients(settings.Side, settings.TileCount, settings.Order);
+    coefficients.regionWidth = regionWidth;
+    coefficients.regionHeight = regionHeight;
+    coefficients.original = PackRegion();
+    ParallelFor(
+        coefficients.Tiles(), transforms.size(),
+        [&](std::size_t index, std::size_t worker) {
+            const TilePlace place = Place(index);
+            const std::span<double> tile = coefficients.Tile(index);
+            GatherTile(Plane(place.Channel), side, place.Row0, place.Col0, tileSide, settings.Order,
+                       tile);
+            transforms[worker]->Forward(tile.data(), static_cast<std::uint32_t>(tileSide));
+        },
+        cancel);
+    coefficients.forwardMilliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return coefficients;
+}
+
+void PageConversion::Run(const TileCoefficients& coefficients,
+                         std::span<Transform* const> transforms, const std::atomic<bool>* cancel) {
+    if (coefficients.Side() != settings.Side || coefficients.TileCount() != settings.TileCount ||
+        coefficients.Order() != settings.Order) {
+        throw std::invalid_argument(
+            "PageConversion::Run: coefficients of side " + std::to_string(coefficients.Side()) +
+            ", " + std::to_string(coefficients.TileCount()) + " tiles, order " +
+            std::to_string(coefficients.Order()) + " do not fit a conversion of side " +
+            std::to_string(settings.Side) + ", " + std::to_string(settings.TileCount) +
+            " tiles, order " + std::to_string(settings.Order));
+    }
+    if (coefficients.regionWidth != regionWidth || coefficients.regionHeight != regionHeight) {
+        throw std::invalid_argument(
+            "PageConversion::Run: coefficients of a " + std::to_string(coefficients.regionWidth) +
+            " x " + std::to_string(coefficients.regionHeight) +
+            " region do not fit a conversion of a " + std::to_string(regionWidth) + " x " +
+            std::to_string(regionHeight) + " region");
+    }
+    CheckTransforms(transforms, "Run");
+    const auto start = std::chrono::steady_clock::now();
+    original = coefficients.original;
+    FillUncovered();
+    RunTiles(start, transforms, cancel,
+             [&](const TilePlace&, std::size_t index, std::span<double> data, Transform&) {
+                 const std::span<const double> tile = coefficients.Tile(index);
+                 std::copy(tile.begin(), tile.end(), data.begin());
+             });
+}
+
+void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
+                              std::span<Transform* const> transforms,
+                              const std::atomic<bool>* cancel, const TileLoader& load) {
+    workers = transforms.size();
+
+    const auto side = static_cast<std::size_t>(settings.Side);
+    const auto count = static_cast<std::size_t>(settings.TileCount);
+    const auto tileSide = static_cast<std::size_t>(TileSide());
+    const std::size_t tilesPerPlane = count * count;
+    const std::size_t tileValues = tileSide * tileSide;
+    const auto n = static_cast<std::uint32_t>(tileSide);
+    const double x = settings.ErrorFraction;
+    const bool inPlace = InPlace();
+
+    tileKept.assign(3 * tilesPerPlane, NotStopped);
+    Transform& first = *transforms[0];
+    const double carriedIn = first.KeptPercent;
+    std::vector<std::vector<double>> scratch(transforms.size());
+    try {
+        ParallelFor(
+            3 * tilesPerPlane, transforms.size(),
+            [&](std::size_t index, std::size_t worker) {
+                const TilePlace place = Place(index);
+                const std::span<double> plane = Plane(place.Channel);
+                Transform& transform = *transforms[worker];
+                std::vector<double>& buffer = scratch[worker];
+                std::span<double> data = plane.first(tileValues);
+                if (!inPlace) {
+                    buffer.resize(tileValues);
+                    data = buffer;
+                }
+                load(place, index, data, transform);
+                // Threshold leaves KeptPercent alone when its walk never stops: the NaN marks
+                // the tiles whose figure comes from the tile before them.
+                transform.KeptPercent = NotStopped;
+                transform.Threshold(data.data(), n, x);
+                tileKept[index] = transform.KeptPercent;
+                transform.Inverse(data.data(), n);
+                if (!inPlace) {
+                    ScatterTile(data, tileSide, settings.Order, plane, side, place.Row0,
+                                place.Col0);
+                }
+            },
+            cancel);
+    } catch (...) {
+        first.KeptPercent = carriedIn;
+        throw;
+    }
+
+    double carried = carriedIn;
+    for (double& k : tileKept) {
+        if (std::isnan(k)) {
+            k = carried;
+        }
+        carried = k;
+    }
+    first.KeptPercent = carried;
+
+    for (std::size_t c = 0; c < 3; ++c) {
+        double sum = 0.0;
+        for (std::size_t i = 0; i < tilesPerPlane; ++i) {
+            sum += tileKept[c * tilesPerPlane + i];
+        }
+        kept[c] = sum / static_cast<double>(tilesPerPlane);
+    }
+    computeTime += std::chrono::steady_clock::now() - start;
+}
+
+double PageConversion::KeptPercent(std::size_t channel) const {
+    return kept.at(channel);
+}
+
+double PageConversion::MeanKeptPercent() const {
+    return MeanOfChannels(kept[0], kept[1], kept[2]);
+}
+
+void PageConversion::CorrectColors() {
+    if (!settings.ColorCorrection) {
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    // The corrector counts in 32 bits; a plane that large would not fit in memory anyway.
+    if (planeSize > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        throw std::invalid_argument("PageConversion: a plane of " + std::to_string(planeSize) +
+                                    " values is too large to correct");
+    }
+    for (auto& plane : planes) {
+        ColorCorrector(plane.get(), static_cast<std::int32_t>(planeSize));
+    }
+    computeTime += std::chrono::steady_clock::now() - start;
+}
+
+ConversionResult PageConversion::Finish() {
+    ConversionResult result;
+    result.Settings = settings;
+    result.RegionWidth = regionWidth;
+    result.RegionHeight = regionHeight;
+    const auto width = static_cast<std::size_t>(regionWidth);
+    const auto height = static_cast<std::size_t>(regionHeight);
+
+    const auto start = std::chrono::steady_clock::now();
+    result.Pixels.resize(width * height);
+    ComposeSquare(Plane(0), Plane(1), Plane(2), static_cast<std::size_t>(settings.Side),
+                  PixelTarget{result.Pixels.data(), regionWidth, regionHeight,
+                              static_cast<std::ptrdiff_t>(width)});
+    computeTime += std::chrono::steady_clock::now() - start;
+
+    result.KeptPercent = kept;
+    result.MeanKeptPercent = MeanKeptPercent();
+
+    // The error map: each pixel's largest channel change.
+    result.ErrorMap.resize(width * height);
+    for (std::size_t i = 0; i < width * height; ++i) {
+        const std::uint32_t a = original[i];
+        const std::uint32_t b = result.Pixels[i];
+        result.ErrorMap[i] = static_cast<std::uint8_t>(
+            std::max({std::abs(RedOf(a) - RedOf(b)), std::abs(GreenOf(a) - GreenOf(b)),
+                      std::abs(BlueOf(a) - BlueOf(b))}));
+    }
+
+    const auto count = static_cast<std::size_t>(settings.TileCount);
+    const std::size_t tilesPerPlane = count * count;
+    // The quality library counts tiles row by row; ours go column first, as the planes do.
+    std::vector<double> rowMajorMse(tilesPerPlane);
+    if (width > 0 && height > 0) {
+        TileMse(
+            RgbView{original.data(), regionWidth, regionHeight, static_cast<std::ptrdiff_t>(width)},
+            RgbView{result.Pixels.data(), regionWidth, regionHeight,
+                    static_cast<std::ptrdiff_t>(width)},
+            TileLayout{0, 0, TileSide(), settings.TileCount, settings.TileCount}, rowMajorMse);
+    } else {
+        std::fill(rowMajorMse.begin(), rowMajorMse.end(), std::numeric_limits<double>::quiet_NaN());
+    }
+    result.Tiles.resize(tilesPerPlane);
+    for (std::size_t l = 0; l < count; ++l) {
+        for (std::size_t m = 0; m < count; ++m) {
+            const std::size_t i = l * count + m;
+            TileFigures& tile = result.Tiles[i];
+            if (!tileKept.empty()) {
+                tile.KeptPercent =
+                    (tileKept[i] + tileKept[tilesPerPlane + i] + tileKept[2 * tilesPerPlane + i]) /
+                    3.0;
+            }
+            tile.Mse = rowMajorMse[m * count + l];
+        }
+    }
+
+    if (width == 0 || height == 0) {
+        result.Quality.Mse = std::numeric_limits<double>::quiet_NaN();
+        result.Quality.PsnrDb = std::numeric_limits<double>::quiet_NaN();
+    } else {
+        const RgbView before{original.data(), regionWidth, regionHeight,
+                             static_cast<std::ptrdiff_t>(width)};
+        const RgbView after{result.Pixels.data(), regionWidth, regionHeight,
+                            static_cast<std::ptrdiff_t>(width)};
+        result.Quality = MeasureQuality(before, after, static_cast<std::int32_t>(workers));
+    }
+    result.ComputeMilliseconds = std::chrono::duration<double, std::milli>(computeTime).count();
+    return result;
+}
+
+std::uint64_t PageConversion::BytesNeeded(const ConversionSettings& settings, std::size_t workers) {
+    const auto side = static_cast<std::uint64_t>(std::max(settings.Side, 0));
+    const auto tiles = static_cast<std::uint64_t>(std::max(settings.TileCount, 1));
+    const std::uint64_t tileSide = side / tiles;
+    const std::uint64_t plane = side * side * sizeof(double);
+    // The region's pixels before and after, and the error map.
+    const std::uint64_t pixels = side * side * (2 * sizeof(std::uint32_t) + 1);
+    // Per worker: a tile copy and what a transform and its threshold need beside it.
+    const std::uint64_t tile = tileSide * tileSide * sizeof(double);
+    return 3 * plane + pixels +
+           static_cast<std::uint64_t>(std::max<std::size_t>(workers, 1)) * 4 * tile;
+}

@@ -1,0 +1,373 @@
+#include "ImageFile.h"
+
+#include "BitmapFile.h"
+#include "BmpError.h"
+#include "BmpReader.h"
+#include "ImageFileError.h"
+
+#include <QBuffer>
+#include <QByteArrayView>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QStringList>
+#include <QtEndian>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// Deep images decode at up to 8 bytes a pixel (16-bit RGBA) before they are
+// reduced, so the largest accepted image needs 2 GiB there.
+constexpr int AllocationLimitMiB = static_cast<int>(BmpMaxPixels * 8 >> 20);
+// Room for that image stored uncompressed, plus metadata.
+constexpr qint64 MaxFileSize = (qint64{AllocationLimitMiB} << 20) + (qint64{64} << 20);
+
+std::uint8_t Byte(const char* at) {
+    return static_cast<std::uint8_t>(*at);
+}
+
+bool IsBmp(QByteArrayView head) {
+    return head.startsWith("BM");
+}
+
+bool IsPng(QByteArrayView head) {
+    return head.startsWith("\x89PNG\r\n\x1a\n");
+}
+
+bool IsJpeg(QByteArrayView head) {
+    return head.startsWith("\xff\xd8\xff");
+}
+
+bool IsTiff(QByteArrayView head) {
+    return head.startsWith(QByteArrayView("II*\0", 4)) ||
+           head.startsWith(QByteArrayView("MM\0*", 4));
+}
+
+bool IsWebp(QByteArrayView head) {
+    return head.size() >= 12 && head.startsWith("RIFF") && head.sliced(8, 4) == "WEBP";
+}
+
+bool IsPnm(QByteArrayView head) {
+    return head.size() >= 3 && head[0] == 'P' && head[1] >= '1' && head[1] <= '6' &&
+           QByteArrayView(" \t\r\n").contains(head[2]);
+}
+
+// A PNG's chunks must run to IEND inside the file.
+void CheckPngWhole(QByteArrayView data) {
+    qsizetype at = 8;
+    while (data.size() - at >= 12) {
+        const auto length = static_cast<qsizetype>(qFromBigEndian<quint32>(data.data() + at));
+        if (length > data.size() - at - 12)
+            break;
+        if (data.sliced(at + 4, 4) == "IEND")
+            return;
+        at += 12 + length;
+    }
+    throw ImageFileError("truncated png file");
+}
+
+bool IsRestartMarker(std::uint8_t marker) {
+    return marker >= 0xd0 && marker <= 0xd7;
+}
+
+// A JPEG's markers must reach the end-of-image marker: libjpeg fills in what a
+// cut file lacks with grey and only warns, so Qt's reader reports success.
+void CheckJpegWhole(QByteArrayView data) {
+    const auto end = data.end();
+    auto at = data.begin() + 2;
+    while (true) {
+        // Bytes before a marker are skipped, as libjpeg does; 0xff may repeat as fill.
+        at = std::find(at, end, '\xff');
+        if (end - at < 2)
+            break;
+        const std::uint8_t marker = Byte(at + 1);
+        if (marker == 0xd9)
+            return;
+        if (marker == 0xff || marker == 0x00 || marker == 0x01 || IsRestartMarker(marker)) {
+            at += marker == 0xff ? 1 : 2;
+            continue;
+        }
+        if (end - at < 4)
+            break;
+        const int length = Byte(at + 2) << 8 | Byte(at + 3);
+        if (length < 2)
+            throw ImageFileError("damaged jpeg file: segment of length " + std::to_string(length));
+        if (end - at < 2 + length)
+            break;
+        at += 2 + length;
+        if (marker == 0xda) {
+            // Entropy-coded data runs to a marker other than a stuffed zero or a restart.
+            while (true) {
+                at = std::find(at, end, '\xff');
+                if (end - at < 2)
+                    break;
+                const std::uint8_t next = Byte(at + 1);
+                if (next != 0x00 && !IsRestartMarker(next))
+                    break;
+                at += 2;
+            }
+        }
+    }
+    throw ImageFileError("truncated jpeg file");
+}
+
+// A WebP's RIFF container says how long it is.
+void CheckWebpWhole(QByteArrayView data) {
+    const auto riffSize = static_cast<qsizetype>(qFromLittleEndian<quint32>(data.data() + 4));
+    if (riffSize > data.size() - 8)
+        throw ImageFileError("truncated webp file");
+}
+
+// An array of numbers in a TIFF directory entry.
+struct TiffArray {
+    qsizetype at = 0;
+    int size = 0;
+    qsizetype count = 0;
+};
+
+// A TIFF's first directory, the values it points to and its strips or tiles
+// must lie inside the file: libtiff drops a cut tag with a warning only.
+void CheckTiffWhole(QByteArrayView data) {
+    const bool little = data[0] == 'I';
+    const auto number = [&](qsizetype at, int size) {
+        if (at < 0 || at > data.size() - size)
+            throw ImageFileError("truncated tiff file");
+        qsizetype value = 0;
+        for (int i = 0; i < size; ++i)
+            value = value << 8 | Byte(data.data() + at + (little ? size - 1 - i : i));
+        return value;
+    };
+    // Bytes per value of each field type, 1 (BYTE) to 13 (IFD); 0 for unknown types.
+    constexpr std::array<int, 14> typeSizes{0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+    const qsizetype directory = number(4, 4);
+    const qsizetype entries = number(directory, 2);
+    TiffArray offsets;
+    TiffArray lengths;
+    for (qsizetype i = 0; i < entries; ++i) {
+        const qsizetype entry = directory + 2 + 12 * i;
+        const qsizetype tag = number(entry, 2);
+        const qsizetype type = number(entry + 2, 2);
+        const int size = type < qsizetype(typeSizes.size()) ? typeSizes[type] : 0;
+        TiffArray values{entry + 8, size, number(entry + 4, 4)};
+        if (size * values.count > 4)
+            values.at = number(entry + 8, 4);
+        // The value's last byte must be there.
+        if (size > 0 && values.count > 0)
+            number(values.at + size * values.count - 1, 1);
+        // Offsets and lengths are SHORT or LONG; libtiff refuses other types itself.
+        if (size != 2 && size != 4)
+            continue;
+        if (tag == 273 || tag == 324) // StripOffsets, TileOffsets
+            offsets = values;
+        else if (tag == 279 || tag == 325) // StripByteCounts, TileByteCounts
+            lengths = values;
+    }
+    number(directory + 2 + 12 * entries, 4); // the next directory's offset
+    for (qsizetype i = 0; i < std::min(offsets.count, lengths.count); ++i) {
+        const qsizetype length = number(lengths.at + i * lengths.size, lengths.size);
+        if (length > 0)
+            number(number(offsets.at + i * offsets.size, offsets.size) + length - 1, 1);
+    }
+}
+
+struct FileFormat {
+    // Names the format in reasons and the filter; Qt's name for its reader.
+    const char* name;
+    const char* qtName;
+    const char* description;
+    const char* masks;
+    bool (*matches)(QByteArrayView head);
+    // Null where Qt's reader itself refuses every cut file.
+    void (*checkWhole)(QByteArrayView data);
+};
+
+// Bitmaps first: the open filter's default.
+constexpr std::array<FileFormat, 6> Formats{{
+    {"bmp", nullptr, "Bitmap files", "*.bmp", IsBmp, nullptr},
+    {"png", "png", "PNG files", "*.png", IsPng, CheckPngWhole},
+    {"jpeg", "jpeg", "JPEG files", "*.jpg;*.jpeg", IsJpeg, CheckJpegWhole},
+    {"tiff", "tiff", "TIFF files", "*.tif;*.tiff", IsTiff, CheckTiffWhole},
+    {"webp", "webp", "WebP files", "*.webp", IsWebp, CheckWebpWhole},
+    {"pnm", "ppm", "Netpbm files", "*.ppm;*.pgm;*.pnm", IsPnm, nullptr},
+}};
+
+struct SaveFormat {
+    ImageFormat format;
+    const FileFormat& file;
+};
+
+const std::array<SaveFormat, 2> SaveFormats{{
+    {ImageFormat::Bmp, Formats[0]},
+    {ImageFormat::Png, Formats[1]},
+}};
+
+QString FilterEntry(const QString& description, const QString& masks) {
+    QString shown = masks;
+    shown.replace(';', ' ');
+    return QStringLiteral("%1 (%2)|%3").arg(description, shown, masks);
+}
+
+QString FilterEntry(const FileFormat& format) {
+    return FilterEntry(QString::fromLatin1(format.description), QString::fromLatin1(format.masks));
+}
+
+// The Qt form of a filter entry, as a dialog returns the chosen one.
+QString QtFilter(const FileFormat& format) {
+    return FilterEntry(format).section('|', 0, 0);
+}
+
+std::string Text(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+QImage LoadBitmapFile(const QString& path) {
+    try {
+        return LoadBitmap(path);
+    } catch (const BmpError& error) {
+        throw ImageFileError(error.what());
+    }
+}
+
+[[noreturn]] void Damaged(const FileFormat& format, const QImageReader& reader) {
+    if (reader.error() == QImageReader::UnsupportedFormatError)
+        throw ImageFileError(std::string("no Qt image plugin for ") + format.name +
+                             " files is installed");
+    throw ImageFileError(std::string("damaged or incomplete ") + format.name + " file");
+}
+
+// Transparent parts composed on white: a premultiplied colour plus white
+// where the image lets it through is exactly c * a / 255 + 255 - a, rounded.
+QImage Flattened(QImage decoded) {
+    if (!decoded.hasAlphaChannel())
+        return decoded.convertToFormat(QImage::Format_RGB32);
+    QImage image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    decoded = QImage();
+    if (image.isNull())
+        throw std::bad_alloc();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = row[x];
+            const int clear = 255 - qAlpha(pixel);
+            row[x] = qRgb(qRed(pixel) + clear, qGreen(pixel) + clear, qBlue(pixel) + clear);
+        }
+    }
+    image.reinterpretAsFormat(QImage::Format_RGB32);
+    return image;
+}
+
+void SavePng(const QImage& image, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ImageFileError("cannot create file: " + Text(file.errorString()));
+    // Encoded in memory, where writing cannot fail: Qt's writer leaks its row
+    // buffer when libpng gives up on a failed write.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    // Not committed, the temporary file is removed with QSaveFile.
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32)))
+        throw ImageFileError("cannot encode png image: " + Text(writer.errorString()));
+    if (file.write(encoded) != encoded.size())
+        throw ImageFileError("cannot write file: " + Text(file.errorString()));
+    if (!file.commit())
+        throw ImageFileError("cannot replace file: " + Text(file.errorString()));
+}
+
+} // namespace
+
+QString ImageOpenFilter() {
+    QStringList entries;
+    QStringList masks;
+    for (const FileFormat& format : Formats) {
+        entries << FilterEntry(format);
+        masks << QString::fromLatin1(format.masks);
+    }
+    entries.insert(1, FilterEntry(QStringLiteral("All images"), masks.join(';')));
+    return entries.join('|');
+}
+
+QString ImageSaveFilter() {
+    QStringList entries;
+    for (const SaveFormat& save : SaveFormats)
+        entries << FilterEntry(save.file);
+    return entries.join('|');
+}
+
+QImage LoadImageFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ImageFileError("cannot open file: " + Text(file.errorString()));
+    const QByteArray head = file.peek(12);
+    const auto format = std::find_if(Formats.begin(), Formats.end(),
+                                     [&](const FileFormat& f) { return f.matches(head); });
+    if (format == Formats.end())
+        throw ImageFileError("not an image file Tarvish can read");
+    if (!format->qtName) {
+        file.close();
+        return LoadBitmapFile(path);
+    }
+    if (file.size() > MaxFileSize)
+        throw ImageFileError("file too large: " + std::to_string(file.size()) + " bytes");
+    QByteArray data = file.readAll();
+    if (data.size() != file.size())
+        throw ImageFileError("cannot read file: " + Text(file.errorString()));
+    file.close();
+    if (format->checkWhole)
+        format->checkWhole(data);
+
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format->qtName);
+    reader.setAutoDetectImageFormat(false);
+    reader.setAllocationLimit(AllocationLimitMiB);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        Damaged(*format, reader);
+    if (size.width() > BmpMaxSide || size.height() > BmpMaxSide)
+        throw ImageFileError("image too large: " + std::to_string(size.width()) + " x " +
+                             std::to_string(size.height()));
+    QImage decoded;
+    if (!reader.read(&decoded))
+        Damaged(*format, reader);
+    return Flattened(std::move(decoded));
+}
+
+ImageFormat SaveFormatFor(const QString& path, const QString& selectedFilter) {
+    const QString extension = QStringLiteral("*.") + QFileInfo(path).suffix().toLower();
+    for (const SaveFormat& save : SaveFormats)
+        if (QString::fromLatin1(save.file.masks).split(';').contains(extension))
+            return save.format;
+    for (const SaveFormat& save : SaveFormats)
+        if (QtFilter(save.file) == selectedFilter)
+            return save.format;
+    return ImageFormat::Bmp;
+}
+
+void SaveImageFile(const QImage& image, const QString& path, ImageFormat format) {
+    if (image.isNull())
+        throw ImageFileError("there is no image to save");
+    switch (format) {
+    case ImageFormat::Bmp:
+        try {
+            SaveBitmap(image, path);
+        } catch (const BmpError& error) {
+            throw ImageFileError(error.what());
+        }
+        return;
+    case ImageFormat::Png:
+        SavePng(image, path);
+        return;
+    }
+    throw std::invalid_argument("format " + std::to_string(static_cast<int>(format)));
+}

@@ -1,0 +1,395 @@
+// Runs the real tarvish-batch program and checks what it prints, writes and returns.
+
+#include "BatchRun.h"
+#include "BmpError.h"
+#include "BmpReader.h"
+#include "ConversionFigures.h"
+#include "ConvertImage.h"
+#include "Quality.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string Program = TARVISH_BATCH;
+const std::string Coffee = std::string(TARVISH_SAMPLES) + "/coffee_256x256.bmp";
+const std::string Chelsea200 =
+    std::string(TARVISH_TEST_DATA) + "/bmp-corpus/natural/chelsea_200x150.bmp";
+const std::string Chelsea3x2 =
+    std::string(TARVISH_TEST_DATA) + "/bmp-corpus/natural/chelsea_3x2.bmp";
+
+const std::string Header =
+    "image,width,height,transform,side,tile,error_percent,color_correction,kept_percent_red,"
+    "kept_percent_green,kept_percent_blue,kept_percent,mse,psnr_db,ssim,max_error,time_ms";
+
+struct Outcome {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The fields of a CSV line, quotes undone.
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+                fields.back() += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                fields.back() += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+double Number(const std::string& text) {
+    if (text == "inf")
+        return HUGE_VAL;
+    double value = std::nan("");
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(error == std::errc() && end == text.data() + text.size()) << '"' << text << '"';
+    return value;
+}
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// Every test works in a folder of its own.
+class BatchCommand : public testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+        folder = fs::temp_directory_path() /
+                 ("tarvish-batch-" + std::string(info->name()) + "-" + std::to_string(getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // Runs the program with arguments, after the environment assignments in environment.
+    Outcome Run(const std::vector<std::string>& arguments, const std::string& environment = "") {
+        std::string command = environment;
+        command += ' ';
+        command += ShellQuoted(Program);
+        const fs::path out = folder / "stdout.txt";
+        const fs::path err = folder / "stderr.txt";
+        for (const std::string& argument : arguments) {
+            command += ' ';
+            command += ShellQuoted(argument);
+        }
+        command += " > ";
+        command += ShellQuoted(out.string());
+        command += " 2> ";
+        command += ShellQuoted(err.string());
+        const int status = std::system(command.c_str());
+        Outcome outcome;
+        outcome.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        outcome.Out = ReadFile(out);
+        outcome.Err = ReadFile(err);
+        fs::remove(out);
+        fs::remove(err);
+        return outcome;
+    }
+
+    // A copy of a file cut short after its first bytes.
+    std::string Truncated(const std::string& source, std::size_t bytes) {
+        const std::string text = ReadFile(source).substr(0, bytes);
+        const fs::path path = folder / "broken.bmp";
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+
+    // The rows without their last field, the time.
+    static std::vector<std::string> WithoutTimes(const std::string& csv) {
+        std::vector<std::string> rows;
+        for (const std::string& line : Lines(csv))
+            rows.push_back(line.substr(0, line.rfind(',')));
+        return rows;
+    }
+
+    fs::path folder;
+};
+
+} // namespace
+
+TEST_F(BatchCommand, ConvertsAsTheCoreDoesAndReportsABrokenFile) {
+    const std::string broken = Truncated(Coffee, 1000);
+    std::string reason;
+    try {
+        ReadBmpFile(broken);
+    } catch (const BmpError& error) {
+        reason = error.what();
+    }
+    ASSERT_FALSE(reason.empty());
+    const fs::path images = folder / "images";
+    const std::vector<std::string> transforms = {"DCT 1D", "Haar 2D"};
+    const std::vector<int> tiles = {8, 1};
+    const std::vector<std::string> errors = {"0", "5", "100"};
+
+    const Outcome outcome =
+        Run({Coffee, broken, Chelsea200, "--transforms", "DCT 1D,Haar 2D", "--tiles", "8,1",
+             "--errors", "0,5,100", "--images", images.string(), "--jobs", "2"});
+    EXPECT_EQ(outcome.Status, 1);
+    EXPECT_EQ(outcome.Err, "tarvish-batch: cannot load " + broken + ": " + reason + "\n");
+
+    const std::vector<std::string> lines = Lines(outcome.Out);
+    ASSERT_EQ(lines.size(), 1u + 2 * 2 * 2 * 3);
+    EXPECT_EQ(lines[0], Header);
+    std::size_t row = 1;
+    for (const std::string& path : {Coffee, Chelsea200}) {
+        const BmpImage original = ReadBmpFile(path);
+        const RgbView originalView{original.Pixels.data(), original.Width, original.Height,
+                                   original.Width};
+        for (const std::string& caption : transforms) {
+            const TransformKind kind = *TransformKindFromCaption(caption);
+            for (int count : tiles) {
+                for (const std::string& error : errors) {
+                    SCOPED_TRACE(path + ", " + caption + ", " + std::to_string(count) +
+                                 " tiles, error " + error);
+                    const std::vector<std::string> f = Fields(lines.at(row++));
+                    ASSERT_EQ(f.size(), 17u);
+                    EXPECT_EQ(f[0], path);
+                    EXPECT_EQ(f[1], std::to_string(original.Width));
+                    EXPECT_EQ(f[2], std::to_string(original.Height));
+                    EXPECT_EQ(f[3], caption);
+                    EXPECT_EQ(f[4], "256");
+                    EXPECT_EQ(f[5], std::to_string(256 / count));
+                    EXPECT_EQ(f[6], error);
+                    EXPECT_EQ(f[7], "no");
+
+                    // The kept percentages of a separate conversion, bit for bit.
+                    ConversionSettings settings;
+                    settings.Side = 256;
+                    settings.TileCount = count;
+                    settings.ErrorFraction = ErrorFractionOfPercent(Number(error));
+                    const ConversionResult separate = ConvertImage(originalView, kind, settings, 1);
+                    for (int c = 0; c < 3; ++c)
+                        EXPECT_TRUE(SameBits(Number(f[8 + c]), separate.KeptPercent[c]))
+                            << "channel " << c << ": " << f[8 + c];
+                    EXPECT_TRUE(SameBits(Number(f[11]), separate.MeanKeptPercent)) << f[11];
+
+                    // The quality figures of the written bitmap against the original.
+                    const BmpImage written = ReadBmpFile(
+                        (images / BatchRun::ResultFileName(path, kind, count, Number(error)))
+                            .string());
+                    ASSERT_EQ(written.Width, original.Width);
+                    ASSERT_EQ(written.Height, original.Height);
+                    EXPECT_EQ(written.Pixels, separate.Pixels);
+                    const QualityFigures quality =
+                        MeasureQuality(originalView, RgbView{written.Pixels.data(), written.Width,
+                                                             written.Height, written.Width});
+                    EXPECT_TRUE(SameBits(Number(f[12]), quality.Mse)) << f[12];
+                    EXPECT_TRUE(SameBits(Number(f[13]), quality.PsnrDb)) << f[13];
+                    ASSERT_TRUE(quality.Ssim.has_value());
+                    EXPECT_TRUE(SameBits(Number(f[14]), *quality.Ssim)) << f[14];
+                    EXPECT_EQ(f[15], std::to_string(quality.MaxError));
+                    EXPECT_GE(Number(f[16]), 0.0);
+                    if (error == "0") {
+                        EXPECT_EQ(f[13], "inf");
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST_F(BatchCommand, GivesTheSameRowsOnOneThreadAndOnTwo) {
+    const std::vector<std::string> common = {
+        Chelsea200, "--transforms", "D4 1D,DCT 2D", "--tiles",
+        "2,16",     "--errors",     "0.5,30",       "--color-correction"};
+    std::vector<std::string> one = common;
+    one.insert(one.end(), {"--jobs", "1"});
+    std::vector<std::string> two = common;
+    two.insert(two.end(), {"--jobs", "2"});
+    const Outcome first = Run(one);
+    const Outcome second = Run(two);
+    ASSERT_EQ(first.Status, 0) << first.Err;
+    ASSERT_EQ(second.Status, 0) << second.Err;
+    EXPECT_EQ(Lines(first.Out).size(), 1u + 2 * 2 * 2);
+    EXPECT_EQ(WithoutTimes(first.Out), WithoutTimes(second.Out));
+    EXPECT_NE(first.Out.find(",yes,"), std::string::npos);
+}
+
+TEST_F(BatchCommand, LeavesOutTheHeaderWhenAsked) {
+    const std::vector<std::string> arguments = {Coffee, "--transforms", "Haar 1D", "--tiles",
+                                                "4",    "--errors",     "10,20"};
+    const Outcome with = Run(arguments);
+    std::vector<std::string> withoutHeader = arguments;
+    withoutHeader.push_back("--no-header");
+    const Outcome without = Run(withoutHeader);
+    ASSERT_EQ(with.Status, 0) << with.Err;
+    ASSERT_EQ(without.Status, 0) << without.Err;
+    std::vector<std::string> rows = WithoutTimes(with.Out);
+    ASSERT_EQ(rows.size(), 3u);
+    rows.erase(rows.begin());
+    EXPECT_EQ(WithoutTimes(without.Out), rows);
+}
+
+TEST_F(BatchCommand, TakesAFoldersBitmapsByName) {
+    const fs::path photos = folder / "photos";
+    fs::create_directories(photos / "nested.bmp");
+    fs::copy_file(Coffee, photos / "b.bmp");
+    fs::copy_file(Chelsea200, photos / "a.BMP");
+    std::ofstream(photos / "notes.txt") << "not a bitmap";
+    const Outcome outcome = Run({photos.string(), "--transforms", "haar2d", "--tiles", "4",
+                                 "--errors", "10", "--output", (folder / "rows.csv").string()});
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(outcome.Out, "");
+    const std::vector<std::string> lines = Lines(ReadFile(folder / "rows.csv"));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(Fields(lines[1])[0], (photos / "a.BMP").string());
+    EXPECT_EQ(Fields(lines[2])[0], (photos / "b.bmp").string());
+    EXPECT_EQ(Fields(lines[1])[3], "Haar 2D");
+}
+
+TEST_F(BatchCommand, SkipsTileCountsTooFineForTheSideAndLeavesUndefinedFiguresEmpty) {
+    // A 3 x 2 image is converted on a side of 4: 8 tiles would be narrower than a pixel, and
+    // the structural similarity needs 11 pixels on a side.
+    const Outcome outcome =
+        Run({Chelsea3x2, "--transforms", "DCT 2D", "--tiles", "1,8,4", "--errors", "50"});
+    EXPECT_EQ(outcome.Status, 0);
+    EXPECT_EQ(outcome.Err, "tarvish-batch: " + Chelsea3x2 +
+                               ": 8 tiles per side do not fit a side of 4; skipped\n");
+    const std::vector<std::string> lines = Lines(outcome.Out);
+    ASSERT_EQ(lines.size(), 3u);
+    for (int row : {1, 2}) {
+        const std::vector<std::string> f = Fields(lines[row]);
+        EXPECT_EQ(f[4], "4");
+        EXPECT_EQ(f[5], row == 1 ? "4" : "1");
+        EXPECT_EQ(f[14], "") << "ssim of row " << row;
+    }
+}
+
+TEST_F(BatchCommand, RefusesAnImageThatDoesNotFitTheMemoryLimit) {
+    const Outcome outcome =
+        Run({Coffee, "--transforms", "DCT 1D", "--tiles", "1", "--errors", "5", "--jobs", "1"},
+            "TARVISH_MEMORY_LIMIT=1K");
+    EXPECT_EQ(outcome.Status, 1);
+    EXPECT_EQ(Lines(outcome.Out), std::vector<std::string>{Header});
+    const std::string prefix = "tarvish-batch: " + Coffee + ": needs ";
+    ASSERT_EQ(outcome.Err.substr(0, prefix.size()), prefix) << outcome.Err;
+    EXPECT_NE(outcome.Err.find(" bytes ("), std::string::npos);
+    EXPECT_NE(outcome.Err.find("but only 1024 bytes (0.0 MiB) are available; skipped\n"),
+              std::string::npos)
+        << outcome.Err;
+
+    const Outcome malformed = Run({Coffee}, "TARVISH_MEMORY_LIMIT=lots");
+    EXPECT_EQ(malformed.Status, 2);
+    EXPECT_EQ(Lines(malformed.Err).at(0),
+              "tarvish-batch: TARVISH_MEMORY_LIMIT: \"lots\" is not a byte count such as 500M");
+}
+
+TEST_F(BatchCommand, RefusesUsageErrorsBeforeAnyWork) {
+    const std::string output = (folder / "rows.csv").string();
+    const struct {
+        std::vector<std::string> Arguments;
+        std::string Reason;
+    } cases[] = {
+        {{Coffee, "--tiles", "3"}, "--tiles: 3 is not a power of two from 1 to 32"},
+        {{Coffee, "--transforms", "DCT"},
+         "--transforms: \"DCT\" is not one of DCT 1D, D4 1D, Haar 1D, DCT 2D, D4 2D, Haar 2D or "
+         "all"},
+        {{Coffee, "--errors", "5,500"}, "--errors: 500 is not a percentage from 0 to 100"},
+        {{Coffee, "--side", "300"}, "--side: 300 is not a power of two from 1 to 16384"},
+        {{Coffee, "--verbose"}, "unknown option --verbose"},
+        {{}, "no image or folder given"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.Arguments;
+        arguments.insert(arguments.end(), {"--output", output});
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.Status, 2) << c.Reason;
+        EXPECT_EQ(Lines(outcome.Err).at(0), "tarvish-batch: " + c.Reason);
+        EXPECT_EQ(outcome.Out, "") << c.Reason;
+        EXPECT_FALSE(fs::exists(output)) << c.Reason;
+    }
+
+    const Outcome help = Run({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Out.rfind("Usage: tarvish-batch", 0), 0u) << help.Out;
+}
+
+TEST_F(BatchCommand, RefusesAnOutputItCannotWriteBeforeAnyWork) {
+    const std::string output = (folder / "missing" / "rows.csv").string();
+    const fs::path images = folder / "images";
+    const Outcome outcome = Run({Coffee, "--output", output, "--images", images.string()});
+    EXPECT_EQ(outcome.Status, 2);
+    EXPECT_EQ(outcome.Err,
+              "tarvish-batch: cannot write " + output + ": No such file or directory\n");
+    EXPECT_TRUE(fs::is_empty(images));
+
+    const std::string notAFolder = (folder / "plain").string();
+    std::ofstream(notAFolder) << "a file";
+    const Outcome refused = Run({Coffee, "--images", notAFolder});
+    EXPECT_EQ(refused.Status, 2);
+    EXPECT_EQ(Lines(refused.Err)
+                  .at(0)
+                  .rfind("tarvish-batch: --images: cannot write to folder " + notAFolder + ": ", 0),
+              0u)
+        << refused.Err;
+    EXPECT_EQ(refused.Out, "");
+}
+
+TEST_F(BatchCommand, ReportsAnOutputThatFillsUp) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    const Outcome outcome = Run({Coffee, "--transforms", "Haar 1D", "--tiles", "1", "--errors", "5",
+                                 "--output", "/dev/full"});
+    EXPECT_EQ(outcome.Status, 1);
+    EXPECT_EQ(outcome.Err, "tarvish-batch: cannot write /dev/full: No space left on device\n");
+}

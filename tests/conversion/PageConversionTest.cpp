@@ -1,0 +1,263 @@
+#include "PageConversion.h"
+
+#include "ConversionCancelled.h"
+#include "ConvertImage.h"
+#include "GreyLevel.h"
+#include "Transform.h"
+#include "TransformKind.h"
+#include "Transformer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A photograph-like test image: smooth shading, edges and noise, different in every channel,
+// so the channels keep different shares and some reconstructions leave 0..255.
+std::vector<std::uint32_t> TestImage(int width, int height, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::uniform_int_distribution<int> noise(-12, 12);
+    std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const auto clamp = [](int v) { return std::uint32_t(std::clamp(v, 0, 255)); };
+            const int r =
+                int(128 + 100 * std::sin(0.07 * x) * std::cos(0.05 * y)) + noise(generator);
+            const int g = (x / 9 + y / 7) % 2 ? 230 : 20;
+            const int b = (x * 3 + y * 5) % 256;
+            pixels[std::size_t(y) * width + x] =
+                0xFF000000u | clamp(r) << 16 | clamp(g) << 8 | clamp(b + noise(generator));
+        }
+    }
+    return pixels;
+}
+
+RgbView View(const std::vector<std::uint32_t>& pixels, int width, int height) {
+    return RgbView{pixels.data(), width, height, width};
+}
+
+int Channel(std::uint32_t pixel, int channel) {
+    return static_cast<int>(pixel >> (16 - 8 * channel) & 0xFFu);
+}
+
+// The reference: one Transformer per channel on one shared transform object, run red, green,
+// blue one after another, as a page converted before the conversion core existed.
+struct Reference {
+    std::vector<std::vector<double>> Planes;
+    std::vector<double> Kept;
+};
+
+Reference RunReference(const std::vector<std::uint32_t>& pixels, int width, int height,
+                       const ConversionSettings& s, Transform& transform) {
+    Reference reference;
+    for (int channel = 0; channel < 3; ++channel) {
+        Transformer t(s.Side, s.TileCount, s.ErrorFraction, &transform);
+        for (int x = 0; x < s.Side; ++x)
+            for (int y = 0; y < s.Side; ++y)
+                t.Plane[std::size_t(x) * s.Side + y] =
+                    x < width && y < height ? Channel(pixels[std::size_t(y) * width + x], channel)
+                                            : 255;
+        t.Run(s.Order);
+        reference.Kept.push_back(t.MeanKeptPercent());
+        reference.Planes.emplace_back(t.Plane.get(), t.Plane.get() + std::size_t(s.Side) * s.Side);
+    }
+    return reference;
+}
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+struct Case {
+    TransformKind Kind;
+    int TileCount;
+    double Error;
+};
+
+std::string Describe(const Case& c, int jobs) {
+    std::ostringstream out;
+    out << Describe(c.Kind).Caption << ", " << c.TileCount << " tiles, error " << c.Error << ", "
+        << jobs << " threads";
+    return out.str();
+}
+
+std::vector<Case> Cases() {
+    std::vector<Case> cases;
+    for (const auto& info : TransformKinds())
+        for (int tiles : {1, 2, 8})
+            for (double error : {0.0, 0.05, 0.3, 1.0})
+                cases.push_back({info.Kind, tiles, error});
+    return cases;
+}
+
+} // namespace
+
+TEST(PageConversion, EqualsChannelsRunOneAfterAnotherBitForBit) {
+    const int width = 70, height = 50, side = 64;
+    const auto pixels = TestImage(width, height, 7);
+    for (const Case& c : Cases()) {
+        ConversionSettings s;
+        s.Side = side;
+        s.TileCount = c.TileCount;
+        s.ErrorFraction = c.Error;
+        s.Order = ::Describe(c.Kind).TwoDimensional;
+        const auto referenceTransform = MakeTransform(c.Kind);
+        const Reference reference = RunReference(pixels, width, height, s, *referenceTransform);
+        for (int jobs : {1, 2, 3}) {
+            SCOPED_TRACE(Describe(c, jobs));
+            PageConversion conversion(s, width, height);
+            conversion.Read(View(pixels, width, height));
+            std::vector<std::unique_ptr<Transform>> owned;
+            std::vector<Transform*> transforms;
+            for (int j = 0; j < jobs; ++j) {
+                owned.push_back(MakeTransform(c.Kind));
+                transforms.push_back(owned.back().get());
+            }
+            conversion.Run(transforms);
+            for (int channel = 0; channel < 3; ++channel) {
+                ASSERT_TRUE(SameBits(conversion.KeptPercent(channel), reference.Kept[channel]))
+                    << "channel " << channel << ": " << conversion.KeptPercent(channel)
+                    << " against " << reference.Kept[channel];
+                const auto plane = conversion.Plane(channel);
+                for (std::size_t i = 0; i < plane.size(); ++i)
+                    ASSERT_TRUE(SameBits(plane[i], reference.Planes[channel][i]))
+                        << "channel " << channel << ", plane element " << i;
+            }
+            // The next conversion of the page starts from where the shared object stopped.
+            EXPECT_TRUE(SameBits(transforms[0]->KeptPercent, referenceTransform->KeptPercent));
+        }
+    }
+}
+
+TEST(PageConversion, CarriesTheKeptPercentageIntoTheNextConversion) {
+    // At error 1 few tiles stop their walk; those that do not keep the figure of the tile
+    // before them, the first one that of the page's previous conversion.
+    const int side = 64;
+    const auto pixels = TestImage(side, side, 3);
+    for (const auto& info : TransformKinds()) {
+        SCOPED_TRACE(std::string(info.Caption));
+        const auto shared = MakeTransform(info.Kind);
+        const auto page = MakeTransform(info.Kind);
+        const auto helper = MakeTransform(info.Kind);
+        for (double error : {0.3, 1.0, 1.0}) {
+            ConversionSettings s;
+            s.Side = side;
+            s.TileCount = 4;
+            s.ErrorFraction = error;
+            s.Order = info.TwoDimensional;
+            const Reference reference = RunReference(pixels, side, side, s, *shared);
+            PageConversion conversion(s, side, side);
+            conversion.Read(View(pixels, side, side));
+            Transform* transforms[] = {page.get(), helper.get()};
+            conversion.Run(transforms);
+            for (int channel = 0; channel < 3; ++channel)
+                EXPECT_TRUE(SameBits(conversion.KeptPercent(channel), reference.Kept[channel]))
+                    << "error " << error << ", channel " << channel;
+        }
+    }
+}
+
+TEST(PageConversion, ResultMatchesItsPlanesAndTheOriginal) {
+    const int width = 90, height = 40;
+    const auto pixels = TestImage(width, height, 11);
+    ConversionSettings s;
+    s.Side = 64;
+    s.TileCount = 4;
+    s.ErrorFraction = 0.2;
+    s.Order = 1;
+    s.ColorCorrection = true;
+    PageConversion conversion(s, width, height);
+    conversion.Read(View(pixels, width, height));
+    const auto transform = MakeTransform(TransformKind::Dct2D);
+    Transform* transforms[] = {transform.get()};
+    conversion.Run(transforms);
+    conversion.CorrectColors();
+    const ConversionResult result = conversion.Finish();
+
+    ASSERT_EQ(result.RegionWidth, 64);
+    ASSERT_EQ(result.RegionHeight, 40);
+    ASSERT_EQ(result.Pixels.size(), 64u * 40u);
+    ASSERT_EQ(result.Tiles.size(), 16u);
+    std::vector<double> tileSquares(16, 0.0), tileValues(16, 0.0);
+    long double squares = 0;
+    int largest = 0;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const std::uint32_t before = pixels[std::size_t(y) * width + x];
+            const std::uint32_t after = result.Pixels[std::size_t(y) * 64 + x];
+            int pixelLargest = 0;
+            for (int channel = 0; channel < 3; ++channel) {
+                const double v = conversion.Plane(channel)[std::size_t(x) * 64 + y];
+                ASSERT_EQ(Channel(after, channel), GreyLevel(v)) << "pixel " << x << ", " << y;
+                const int d = Channel(after, channel) - Channel(before, channel);
+                squares += d * d;
+                tileSquares[(x / 16) * 4 + y / 16] += d * d;
+                tileValues[(x / 16) * 4 + y / 16] += 1;
+                pixelLargest = std::max(pixelLargest, std::abs(d));
+            }
+            ASSERT_EQ(result.ErrorMap[std::size_t(y) * 64 + x], pixelLargest);
+            largest = std::max(largest, pixelLargest);
+        }
+    }
+    EXPECT_DOUBLE_EQ(result.Quality.Mse, double(squares / (64.0L * 40 * 3)));
+    EXPECT_EQ(result.Quality.MaxError, largest);
+    EXPECT_TRUE(result.Quality.Ssim.has_value());
+    for (int tile = 0; tile < 16; ++tile) {
+        // Rows 48..63 of the square lie below the image.
+        if (tile % 4 == 3) {
+            EXPECT_TRUE(std::isnan(result.Tiles[tile].Mse)) << "tile " << tile;
+        } else {
+            EXPECT_DOUBLE_EQ(result.Tiles[tile].Mse, tileSquares[tile] / tileValues[tile])
+                << "tile " << tile;
+        }
+    }
+    EXPECT_DOUBLE_EQ(result.MeanKeptPercent,
+                     (result.KeptPercent[0] + result.KeptPercent[1] + result.KeptPercent[2]) / 3);
+    EXPECT_GE(result.ComputeMilliseconds, 0.0);
+}
+
+TEST(PageConversion, ErrorZeroGivesBackTheImageOnEveryKind) {
+    const int width = 64, height = 64;
+    const auto pixels = TestImage(width, height, 5);
+    for (const auto& info : TransformKinds()) {
+        for (int tiles : {1, 8}) {
+            ConversionSettings s;
+            s.Side = 64;
+            s.TileCount = tiles;
+            const ConversionResult result =
+                ConvertImage(View(pixels, width, height), info.Kind, s, 2);
+            EXPECT_EQ(result.Pixels, pixels) << info.Caption << ", " << tiles << " tiles";
+            EXPECT_EQ(result.Quality.Mse, 0.0);
+            EXPECT_TRUE(std::isinf(result.Quality.PsnrDb));
+        }
+    }
+}
+
+TEST(PageConversion, StopsBetweenTilesWhenAsked) {
+    const auto pixels = TestImage(64, 64, 1);
+    std::atomic<bool> cancel{true};
+    ConversionSettings s;
+    s.Side = 64;
+    s.TileCount = 8;
+    EXPECT_THROW(ConvertImage(View(pixels, 64, 64), TransformKind::Haar2D, s, 2, &cancel),
+                 ConversionCancelled);
+}
+
+TEST(PageConversion, RefusesSidesWithoutRoomForTheTiles) {
+    ConversionSettings s;
+    s.Side = 16;
+    s.TileCount = 32;
+    EXPECT_THROW(PageConversion(s, 16, 16), std::invalid_argument);
+    s.Side = 0;
+    s.TileCount = 1;
+    EXPECT_THROW(PageConversion(s, 16, 16), std::invalid_argument);
+}

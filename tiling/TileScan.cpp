@@ -1,0 +1,123 @@
+#include "TileScan.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+void CheckTile(std::size_t planeSize, std::size_t stride, std::size_t row0, std::size_t col0,
+               std::size_t side, std::size_t tileSize) {
+    const auto text = [&] {
+        return "tile of side " + std::to_string(side) + " at row " + std::to_string(row0) +
+               ", column " + std::to_string(col0) + " with stride " + std::to_string(stride) +
+               ", plane of " + std::to_string(planeSize) + " values, tile array of " +
+               std::to_string(tileSize);
+    };
+    if (side == 0) {
+        return;
+    }
+    if (tileSize < side * side) {
+        throw std::invalid_argument("TileScan: tile array too small: " + text());
+    }
+    if (col0 + side > stride || (row0 + side - 1) * stride + col0 + side > planeSize) {
+        throw std::invalid_argument("TileScan: tile outside the plane: " + text());
+    }
+}
+
+std::size_t ZigzagPosition(std::size_t r, std::size_t c, std::size_t w) {
+    const std::size_t d = r + c;
+    const std::size_t x = d % 2 == 0 ? r : c;
+    if (d < w) {
+        return d * (d + 1) / 2 + x;
+    }
+    const std::size_t e = 2 * w - 2 - d;
+    return w * w - w - e * (e + 1) / 2 + x;
+}
+
+// Consecutive zigzag positions follow one anti-diagonal. A large tile is therefore visited
+// band by band, Band neighbouring anti-diagonals at a time, row by row: each row of a band is
+// one contiguous piece of the raster, and each anti-diagonal of the band a run of the tile array
+// that advances one element per row, so both stay in cache, where whole rows would touch a new
+// cache line of the tile with almost every element. A tile that fits in cache goes row by row.
+constexpr std::size_t Band = 32;
+constexpr std::size_t CachedSide = 128;
+
+// Calls visit(row, begin, end) for columns begin .. end - 1 of the rows; every element of the
+// side x side raster is visited once.
+template <class Visit>
+void ForEachBand(std::size_t side, const Visit& visit) {
+    const std::size_t band = side <= CachedSide ? 2 * side : Band;
+    for (std::size_t d0 = 0; d0 + 1 < 2 * side; d0 += band) {
+        const std::size_t first = d0 + 1 > side ? d0 + 1 - side : 0;
+        const std::size_t last = std::min(side, d0 + band);
+        for (std::size_t n = first; n < last; ++n) {
+            visit(n, d0 > n ? d0 - n : 0, std::min(side, d0 + band - n));
+        }
+    }
+}
+
+} // namespace
+
+std::shared_ptr<const std::uint32_t[]> ZigzagTable(std::size_t side) {
+    static std::mutex mutex;
+    static std::map<std::size_t, std::weak_ptr<const std::uint32_t[]>> tables;
+    std::lock_guard lock(mutex);
+    if (auto table = tables[side].lock()) {
+        return table;
+    }
+    if (side > 65536) {
+        throw std::invalid_argument("ZigzagTable: side " + std::to_string(side) +
+                                    " has more positions than 32 bits hold");
+    }
+    std::shared_ptr<std::uint32_t[]> table(new std::uint32_t[side * side]);
+    for (std::size_t r = 0; r < side; ++r) {
+        for (std::size_t c = 0; c < side; ++c) {
+            table[r * side + c] = static_cast<std::uint32_t>(ZigzagPosition(r, c, side));
+        }
+    }
+    tables[side] = table;
+    return table;
+}
+
+void GatherTile(std::span<const double> plane, std::size_t stride, std::size_t row0,
+                std::size_t col0, std::size_t side, std::uint8_t order, std::span<double> tile) {
+    CheckTile(plane.size(), stride, row0, col0, side, tile.size());
+    const double* origin = plane.data() + row0 * stride + col0;
+    if (order != 0) {
+        for (std::size_t n = 0; n < side; ++n) {
+            std::copy(origin + n * stride, origin + n * stride + side, tile.data() + n * side);
+        }
+        return;
+    }
+    const auto table = ZigzagTable(side);
+    ForEachBand(side, [&](std::size_t n, std::size_t begin, std::size_t end) {
+        const double* row = origin + n * stride;
+        const std::uint32_t* z = table.get() + n * side;
+        for (std::size_t i = begin; i < end; ++i) {
+            tile[z[i]] = row[i];
+        }
+    });
+}
+
+void ScatterTile(std::span<const double> tile, std::size_t side, std::uint8_t order,
+                 std::span<double> plane, std::size_t stride, std::size_t row0, std::size_t col0) {
+    CheckTile(plane.size(), stride, row0, col0, side, tile.size());
+    double* origin = plane.data() + row0 * stride + col0;
+    if (order != 0) {
+        for (std::size_t n = 0; n < side; ++n) {
+            std::copy(tile.data() + n * side, tile.data() + (n + 1) * side, origin + n * stride);
+        }
+        return;
+    }
+    const auto table = ZigzagTable(side);
+    ForEachBand(side, [&](std::size_t n, std::size_t begin, std::size_t end) {
+        double* row = origin + n * stride;
+        const std::uint32_t* z = table.get() + n * side;
+        for (std::size_t i = begin; i < end; ++i) {
+            row[i] = tile[z[i]];
+        }
+    });
+}

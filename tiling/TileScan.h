@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+// Moving one square tile between a channel plane and the tile's own contiguous array, in the
+// tile's scan order: element (row n, column i) of the tile, plane element
+// plane[(row0 + n) * stride + col0 + i], has the raster index k = n * side + i and lives at
+// tile[k] in raster order (order nonzero) or at tile[Z(k)] in zigzag order (order zero), Z
+// being the zigzag position of ZigzagCursor. The tile array holds side * side values.
+// Throws std::invalid_argument when the tile does not fit the plane or the array.
+void GatherTile(std::span<const double> plane, std::size_t stride, std::size_t row0,
+                std::size_t col0, std::size_t side, std::uint8_t order, std::span<double> tile);
+void ScatterTile(std::span<const double> tile, std::size_t side, std::uint8_t order,
+                 std::span<double> plane, std::size_t stride, std::size_t row0, std::size_t col0);
+
+// Z(k) for every raster index k of a tile of the given side, computed once per side and shared
+// (thread-safe); the table lives as long as anyone holds it.
+std::shared_ptr<const std::uint32_t[]> ZigzagTable(std::size_t side);
