@@ -1,5 +1,6 @@
 #include "CosineFFT.h"
 #include "CosineFFT2D.h"
+#include "CosinePlan.h"
 #include "Daubechies4DWT.h"
 #include "Daubechies4DWT2D.h"
 #include "HaarDWT.h"
@@ -137,6 +138,8 @@ void StdSortBaseline(benchmark::State& state) {
 }
 
 #define TARVISH_SIDES RangeMultiplier(2)->Range(8, 256)
+// The cosine classes also at the sides of the largest pages: 256 Ki to 4 Mi values.
+#define TARVISH_LARGE_SIDES RangeMultiplier(2)->Range(512, 2048)->Unit(benchmark::kMillisecond)
 
 #define TARVISH_TRANSFORM_BENCHMARKS(T)                                                            \
     BENCHMARK_TEMPLATE(Forward, T)->TARVISH_SIDES;                                                 \
@@ -146,10 +149,35 @@ void StdSortBaseline(benchmark::State& state) {
 
 TARVISH_TRANSFORM_BENCHMARKS(CosineFFT);
 TARVISH_TRANSFORM_BENCHMARKS(CosineFFT2D);
+BENCHMARK_TEMPLATE(Forward, CosineFFT)->TARVISH_LARGE_SIDES;
+BENCHMARK_TEMPLATE(Inverse, CosineFFT)->TARVISH_LARGE_SIDES;
+BENCHMARK_TEMPLATE(Forward, CosineFFT2D)->TARVISH_LARGE_SIDES;
+BENCHMARK_TEMPLATE(Inverse, CosineFFT2D)->TARVISH_LARGE_SIDES;
 TARVISH_TRANSFORM_BENCHMARKS(HaarDWT);
 TARVISH_TRANSFORM_BENCHMARKS(HaarDWT2D);
 TARVISH_TRANSFORM_BENCHMARKS(Daubechies4DWT);
 TARVISH_TRANSFORM_BENCHMARKS(Daubechies4DWT2D);
+
+// The static cosine kernel on one vector of every power-of-two length, odd powers included; the
+// plan is held across the loop as a transform object would hold it.
+void CosineLength(benchmark::State& state, int direction) {
+    const auto length = static_cast<std::uint32_t>(state.range(0));
+    const auto plan = CosinePlan::Get(length, direction);
+    const std::vector<double> values = PixelTile(length, 1);
+    std::vector<double> work(std::size_t{length} + 1);
+    for (auto _ : state) {
+        std::copy(values.begin(), values.end(), work.begin() + 1);
+        CosineFFT::CosineTransform(work.data(), length, static_cast<std::int8_t>(direction));
+        benchmark::DoNotOptimize(work.data());
+        benchmark::ClobberMemory();
+    }
+    SetCounts(state, length);
+}
+
+#define TARVISH_LENGTHS RangeMultiplier(2)->Range(64, 1 << 22)->Unit(benchmark::kMicrosecond)
+
+BENCHMARK_CAPTURE(CosineLength, Forward, 1)->TARVISH_LENGTHS;
+BENCHMARK_CAPTURE(CosineLength, Inverse, -1)->TARVISH_LENGTHS;
 
 #ifdef TARVISH_HAVE_FFTW
 // FFTW's DCT-II (REDFT10) and DCT-III (REDFT01) on the same lengths as CosineFFT (one vector of
@@ -177,6 +205,30 @@ BENCHMARK_CAPTURE(FftwDct, DctII_1D, false, FFTW_REDFT10)->TARVISH_SIDES;
 BENCHMARK_CAPTURE(FftwDct, DctIII_1D, false, FFTW_REDFT01)->TARVISH_SIDES;
 BENCHMARK_CAPTURE(FftwDct, DctII_2D, true, FFTW_REDFT10)->TARVISH_SIDES;
 BENCHMARK_CAPTURE(FftwDct, DctIII_2D, true, FFTW_REDFT01)->TARVISH_SIDES;
+BENCHMARK_CAPTURE(FftwDct, DctII_1D, false, FFTW_REDFT10)->TARVISH_LARGE_SIDES;
+BENCHMARK_CAPTURE(FftwDct, DctIII_1D, false, FFTW_REDFT01)->TARVISH_LARGE_SIDES;
+BENCHMARK_CAPTURE(FftwDct, DctII_2D, true, FFTW_REDFT10)->TARVISH_LARGE_SIDES;
+BENCHMARK_CAPTURE(FftwDct, DctIII_2D, true, FFTW_REDFT01)->TARVISH_LARGE_SIDES;
+
+// FFTW on one vector of every length CosineLength runs.
+void FftwLength(benchmark::State& state, fftw_r2r_kind kind) {
+    const auto length = static_cast<int>(state.range(0));
+    double* work = fftw_alloc_real(static_cast<std::size_t>(length));
+    const fftw_plan plan = fftw_plan_r2r_1d(length, work, work, kind, FFTW_MEASURE);
+    const std::vector<double> values = PixelTile(static_cast<std::size_t>(length), 1);
+    for (auto _ : state) {
+        std::copy(values.begin(), values.end(), work);
+        fftw_execute(plan);
+        benchmark::DoNotOptimize(work);
+        benchmark::ClobberMemory();
+    }
+    fftw_destroy_plan(plan);
+    fftw_free(work);
+    SetCounts(state, static_cast<std::size_t>(length));
+}
+
+BENCHMARK_CAPTURE(FftwLength, DctII, FFTW_REDFT10)->TARVISH_LENGTHS;
+BENCHMARK_CAPTURE(FftwLength, DctIII, FFTW_REDFT01)->TARVISH_LENGTHS;
 #endif
 
 } // namespace

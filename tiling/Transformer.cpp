@@ -1,11 +1,11 @@
 #include "Transformer.h"
 
-#include "RasterCursor.h"
-#include "ZigzagCursor.h"
+#include "TileScan.h"
 
 #include <cstddef>
 #include <limits>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -21,33 +21,14 @@ std::size_t SquareCount(std::int32_t side) {
     return s * s;
 }
 
-enum class Direction { PlaneToTiles, TilesToPlane };
+// The plane as a span of all its rows.
+std::span<double> PlaneSpan(const Transformer& t) {
+    return {t.Plane.get(), static_cast<std::size_t>(t.Rows) * static_cast<std::size_t>(t.Stride)};
+}
 
-// One loop per cursor type and direction, so the scan order costs no branch per element.
-template <typename Cursor, Direction direction>
-void CopyTiles(Transformer& t) {
+std::span<double> TileSpan(const Transformer& t, std::int32_t l, std::int32_t m) {
     const auto side = static_cast<std::size_t>(t.TileSize);
-    const auto stride = static_cast<std::size_t>(t.Stride);
-    for (std::int32_t l = 0; l < t.TileCount; ++l) {
-        for (std::int32_t m = 0; m < t.TileCount; ++m) {
-            BitField<double>& tile = t.Tiles[l][m];
-            double* data = tile.Data.get();
-            double* origin = t.Plane.get() + side * static_cast<std::size_t>(l) * stride +
-                             side * static_cast<std::size_t>(m);
-            Cursor cursor(tile);
-            for (std::size_t n = 0; n < side; ++n) {
-                double* row = origin + n * stride;
-                for (std::size_t i = 0; i < side; ++i) {
-                    if constexpr (direction == Direction::PlaneToTiles) {
-                        data[cursor.Position] = row[i];
-                    } else {
-                        row[i] = data[cursor.Position];
-                    }
-                    cursor.Advance();
-                }
-            }
-        }
-    }
+    return {t.Tiles[l][m].Data.get(), side * side};
 }
 
 } // namespace
@@ -86,18 +67,28 @@ Transformer::Transformer(std::int32_t n, std::int32_t tileCount, double x, ::Tra
 }
 
 void Transformer::Split(std::uint8_t order) {
-    if (order != 0) {
-        CopyTiles<RasterCursor, Direction::PlaneToTiles>(*this);
-    } else {
-        CopyTiles<ZigzagCursor, Direction::PlaneToTiles>(*this);
+    const auto side = static_cast<std::size_t>(TileSize);
+    // Held for the loop, so that every tile finds the table shared instead of computing it; not
+    // kept beyond, as a large tile's table would take memory through the whole conversion.
+    const auto zigzag = order == 0 ? ZigzagTable(side) : nullptr;
+    for (std::int32_t l = 0; l < TileCount; ++l) {
+        for (std::int32_t m = 0; m < TileCount; ++m) {
+            GatherTile(PlaneSpan(*this), static_cast<std::size_t>(Stride),
+                       side * static_cast<std::size_t>(l), side * static_cast<std::size_t>(m), side,
+                       order, TileSpan(*this, l, m));
+        }
     }
 }
 
 void Transformer::Merge(std::uint8_t order) {
-    if (order != 0) {
-        CopyTiles<RasterCursor, Direction::TilesToPlane>(*this);
-    } else {
-        CopyTiles<ZigzagCursor, Direction::TilesToPlane>(*this);
+    const auto side = static_cast<std::size_t>(TileSize);
+    const auto zigzag = order == 0 ? ZigzagTable(side) : nullptr;
+    for (std::int32_t l = 0; l < TileCount; ++l) {
+        for (std::int32_t m = 0; m < TileCount; ++m) {
+            ScatterTile(TileSpan(*this, l, m), side, order, PlaneSpan(*this),
+                        static_cast<std::size_t>(Stride), side * static_cast<std::size_t>(l),
+                        side * static_cast<std::size_t>(m));
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "Transform.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // Unnormalised DCT-II of the whole tile taken as one vector of n * n values, computed through a
@@ -9,7 +10,8 @@
 //
 // The kernels work on 1-based arrays: a kernel of length L reads and writes elements 1 .. L of
 // the array it is given, never element 0. Twiddle factors advance by a trigonometric recurrence,
-// so every figure they produce is fixed by the order of the arithmetic written in the .cpp.
+// so every figure they produce is fixed by the order of the arithmetic written in CosinePlan and
+// CosineKernel; CosinePlan keeps them per length and direction, shared by all objects.
 class CosineFFT : public Transform {
 public:
     // Sides 0 and 1 leave the tile unchanged. Other sides must be powers of two whose square
@@ -32,6 +34,10 @@ public:
     // be powers of two, else std::invalid_argument before anything changes.
     static void CosineTransform(double* y, std::uint32_t n, std::int8_t direction);
 
+protected:
+    // The plan of this length and direction, kept by the object from call to call.
+    const CosinePlan& PlanFor(std::size_t length, int direction);
+
 private:
-    void TransformTile(double* data, std::uint32_t n, std::int8_t direction);
+    void TransformTile(double* data, std::uint32_t n, int direction);
 };

@@ -1,17 +1,24 @@
 #include "CosineFFT2D.h"
 
+#include "CosineKernel.h"
+#include "CosinePlan.h"
 #include "PointerBinding.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
+// Lines transformed side by side: each holds one line's element in every lane.
+constexpr std::size_t Width = 2;
+typedef double Lanes __attribute__((vector_size(Width * sizeof(double))));
+
 void CheckSide(const double* data, std::uint32_t n) {
-    if (!std::has_single_bit(n)) {
+    // n & (n - 1) rather than std::has_single_bit, which costs a library call per tile here.
+    if ((n & (n - 1)) != 0) {
         throw std::invalid_argument("CosineFFT2D: tile side " + std::to_string(n) +
                                     " is not a power of two");
     }
@@ -20,29 +27,77 @@ void CheckSide(const double* data, std::uint32_t n) {
     }
 }
 
-// Runs the cosine transform over every row of the n x n tile, through line[1 .. n].
-void TransformRows(double* data, std::size_t n, double* line, std::int8_t direction) {
-    for (std::size_t r = 0; r < n; ++r) {
-        double* row = data + r * n;
+// Runs the cosine transform over every row of the n x n tile, Width rows at a time through
+// lines[0 .. n - 1]; a tile of fewer rows leaves the spare lanes zero.
+template <std::size_t Fixed>
+void TransformRows(double* data, std::size_t n, Lanes* lines, const CosinePlan& plan) {
+    const std::size_t used = std::min(n, Width);
+    for (std::size_t r = 0; r < n; r += Width) {
         for (std::size_t c = 0; c < n; ++c) {
-            line[c + 1] = row[c];
+            Lanes line{};
+            for (std::size_t k = 0; k < used; ++k) {
+                line[k] = data[(r + k) * n + c];
+            }
+            lines[c] = line;
         }
-        CosineFFT::CosineTransform(line, static_cast<std::uint32_t>(n), direction);
+        CosineKernel<Lanes, Fixed>::Cosine(lines, plan);
         for (std::size_t c = 0; c < n; ++c) {
-            row[c] = line[c + 1];
+            for (std::size_t k = 0; k < used; ++k) {
+                data[(r + k) * n + c] = lines[c][k];
+            }
         }
     }
 }
 
-void TransformColumns(double* data, std::size_t n, double* line, std::int8_t direction) {
-    for (std::size_t c = 0; c < n; ++c) {
+template <std::size_t Fixed>
+void TransformColumns(double* data, std::size_t n, Lanes* lines, const CosinePlan& plan) {
+    const std::size_t used = std::min(n, Width);
+    for (std::size_t c = 0; c < n; c += Width) {
         for (std::size_t r = 0; r < n; ++r) {
-            line[r + 1] = data[r * n + c];
+            Lanes line{};
+            for (std::size_t k = 0; k < used; ++k) {
+                line[k] = data[r * n + c + k];
+            }
+            lines[r] = line;
         }
-        CosineFFT::CosineTransform(line, static_cast<std::uint32_t>(n), direction);
+        CosineKernel<Lanes, Fixed>::Cosine(lines, plan);
         for (std::size_t r = 0; r < n; ++r) {
-            data[r * n + c] = line[r + 1];
+            for (std::size_t k = 0; k < used; ++k) {
+                data[r * n + c + k] = lines[r][k];
+            }
         }
+    }
+}
+
+// The rows and then the columns, or for the inverse the columns first; the shortest lines get
+// kernels of their fixed length.
+template <std::size_t Fixed>
+void TransformTile(double* data, std::size_t n, Lanes* lines, const CosinePlan& plan) {
+    if (plan.Direction() == 1) {
+        TransformRows<Fixed>(data, n, lines, plan);
+        TransformColumns<Fixed>(data, n, lines, plan);
+    } else {
+        TransformColumns<Fixed>(data, n, lines, plan);
+        TransformRows<Fixed>(data, n, lines, plan);
+    }
+}
+
+void TransformLines(double* data, std::size_t n, Lanes* lines, const CosinePlan& plan) {
+    switch (n) {
+    case 8:
+        TransformTile<8>(data, n, lines, plan);
+        break;
+    case 16:
+        TransformTile<16>(data, n, lines, plan);
+        break;
+    case 32:
+        TransformTile<32>(data, n, lines, plan);
+        break;
+    case 64:
+        TransformTile<64>(data, n, lines, plan);
+        break;
+    default:
+        TransformTile<0>(data, n, lines, plan);
     }
 }
 
@@ -54,10 +109,11 @@ void CosineFFT2D::Forward(double* data, std::uint32_t n) {
         return;
     }
     CheckSide(data, n);
-    const auto scratch = std::make_unique_for_overwrite<double[]>(std::size_t{n} + 1);
-    const PointerBinding bound(Buffer, scratch.get());
-    TransformRows(data, n, Buffer, 1);
-    TransformColumns(data, n, Buffer, 1);
+    const CosinePlan& plan = PlanFor(n, 1);
+    static_assert(sizeof(Lanes) == Width * sizeof(double));
+    auto* lines = reinterpret_cast<Lanes*>(Scratch(Width * std::size_t{n}));
+    const PointerBinding bound(Buffer, reinterpret_cast<double*>(lines));
+    TransformLines(data, n, lines, plan);
 }
 
 void CosineFFT2D::Inverse(double* data, std::uint32_t n) {
@@ -65,8 +121,8 @@ void CosineFFT2D::Inverse(double* data, std::uint32_t n) {
         return;
     }
     CheckSide(data, n);
-    const auto scratch = std::make_unique_for_overwrite<double[]>(std::size_t{n} + 1);
-    const PointerBinding bound(Buffer, scratch.get());
-    TransformColumns(data, n, Buffer, -1);
-    TransformRows(data, n, Buffer, -1);
+    const CosinePlan& plan = PlanFor(n, -1);
+    auto* lines = reinterpret_cast<Lanes*>(Scratch(Width * std::size_t{n}));
+    const PointerBinding bound(Buffer, reinterpret_cast<double*>(lines));
+    TransformLines(data, n, lines, plan);
 }

@@ -75,8 +75,7 @@ void Daubechies4DWT::Forward(double* data, std::uint32_t n) {
     if (length < 4) {
         return;
     }
-    const auto scratch = std::make_unique_for_overwrite<double[]>(std::size_t{length} + 1);
-    const PointerBinding bound(Buffer, scratch.get());
+    const PointerBinding bound(Buffer, Scratch(std::size_t{length} + 1));
     std::copy(data, data + length, Buffer + 1);
     // The outputs go straight back to the tile: the same values as stepping Buffer in place
     // and copying it back, without a second scratch array.
@@ -88,8 +87,7 @@ void Daubechies4DWT::Inverse(double* data, std::uint32_t n) {
     if (length < 4) {
         return;
     }
-    const auto scratch = std::make_unique_for_overwrite<double[]>(std::size_t{length} + 1);
-    const PointerBinding bound(Buffer, scratch.get());
+    const PointerBinding bound(Buffer, Scratch(std::size_t{length} + 1));
     std::copy(data, data + length, Buffer + 1);
     FilterOutputs(Buffer, length, -1, data);
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -21,17 +20,17 @@ void CheckSide(const double* data, std::uint32_t n) {
 
 } // namespace
 
-// The filter's output line is allocated here once for all lines, rather than by each step: once
-// the first row has changed, no allocation may fail and leave the tile half transformed.
+// The filter's output line is taken here once for all lines, rather than by each step: once the
+// first row has changed, no allocation may fail and leave the tile half transformed.
 void Daubechies4DWT2D::Forward(double* data, std::uint32_t n) {
     if (n < 4) {
         return;
     }
     CheckSide(data, n);
     const std::size_t side = n;
-    const auto line = std::make_unique_for_overwrite<double[]>(side + 1);
-    const auto w = std::make_unique_for_overwrite<double[]>(side);
-    const PointerBinding bound(Buffer, line.get());
+    double* scratch = Scratch(2 * side + 1);
+    double* w = scratch + side + 1;
+    const PointerBinding bound(Buffer, scratch);
     for (std::size_t r = 0; r < side; ++r) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer + 1);
@@ -41,7 +40,7 @@ void Daubechies4DWT2D::Forward(double* data, std::uint32_t n) {
         for (std::size_t r = 0; r < side; ++r) {
             Buffer[r + 1] = data[r * side + c];
         }
-        FilterOutputs(Buffer, n, 1, w.get());
+        FilterOutputs(Buffer, n, 1, w);
         for (std::size_t r = 0; r < side; ++r) {
             data[r * side + c] = w[r];
         }
@@ -54,14 +53,14 @@ void Daubechies4DWT2D::Inverse(double* data, std::uint32_t n) {
     }
     CheckSide(data, n);
     const std::size_t side = n;
-    const auto line = std::make_unique_for_overwrite<double[]>(side + 1);
-    const auto w = std::make_unique_for_overwrite<double[]>(side);
-    const PointerBinding bound(Buffer, line.get());
+    double* scratch = Scratch(2 * side + 1);
+    double* w = scratch + side + 1;
+    const PointerBinding bound(Buffer, scratch);
     for (std::size_t c = 0; c < side; ++c) {
         for (std::size_t r = 0; r < side; ++r) {
             Buffer[r + 1] = data[r * side + c];
         }
-        FilterOutputs(Buffer, n, -1, w.get());
+        FilterOutputs(Buffer, n, -1, w);
         for (std::size_t r = 0; r < side; ++r) {
             data[r * side + c] = w[r];
         }

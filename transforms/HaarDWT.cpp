@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstddef>
 #include <limits>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -91,8 +90,7 @@ void HaarDWT::Forward(double* data, std::uint32_t n) {
         return;
     }
     // Temp first: the tile itself is the working array, so nothing may fail once it is bound.
-    const auto temp = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(length));
-    const PointerBinding boundTemp(Temp, temp.get());
+    const PointerBinding boundTemp(Temp, Scratch(static_cast<std::size_t>(length)));
     const PointerBinding boundBuffer(Buffer, data);
     ForwardAll(length);
 }
@@ -102,8 +100,7 @@ void HaarDWT::Inverse(double* data, std::uint32_t n) {
     if (length < 2) {
         return;
     }
-    const auto temp = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(length));
-    const PointerBinding boundTemp(Temp, temp.get());
+    const PointerBinding boundTemp(Temp, Scratch(static_cast<std::size_t>(length)));
     const PointerBinding boundBuffer(Buffer, data);
     InverseAll(length);
 }

@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstddef>
 #include <limits>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -32,10 +31,9 @@ void HaarDWT2D::Forward(double* data, std::uint32_t n) {
     }
     CheckSide(data, n);
     const std::size_t side = n;
-    const auto temp = std::make_unique_for_overwrite<double[]>(side);
-    const auto line = std::make_unique_for_overwrite<double[]>(side);
-    const PointerBinding boundTemp(Temp, temp.get());
-    const PointerBinding boundBuffer(Buffer, line.get());
+    double* scratch = Scratch(2 * side);
+    const PointerBinding boundTemp(Temp, scratch);
+    const PointerBinding boundBuffer(Buffer, scratch + side);
     for (std::size_t r = 0; r < side; ++r) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer);
@@ -59,10 +57,9 @@ void HaarDWT2D::Inverse(double* data, std::uint32_t n) {
     }
     CheckSide(data, n);
     const std::size_t side = n;
-    const auto temp = std::make_unique_for_overwrite<double[]>(side);
-    const auto line = std::make_unique_for_overwrite<double[]>(side);
-    const PointerBinding boundTemp(Temp, temp.get());
-    const PointerBinding boundBuffer(Buffer, line.get());
+    double* scratch = Scratch(2 * side);
+    const PointerBinding boundTemp(Temp, scratch);
+    const PointerBinding boundBuffer(Buffer, scratch + side);
     for (std::size_t c = 0; c < side; ++c) {
         for (std::size_t r = 0; r < side; ++r) {
             Buffer[r] = data[r * side + c];

@@ -6,10 +6,11 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
-#include <memory>
+#include <new>
 #include <ostream>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -22,46 +23,8 @@ inline double ToDouble(std::uint64_t bits) {
     return std::bit_cast<double>(bits);
 }
 
-// Below this many keys a comparison sort is quicker than counting digits.
-constexpr std::size_t RadixMinimum = 256;
-constexpr unsigned DigitBits = 8;
-constexpr unsigned Digits = 64 / DigitBits;
-constexpr std::size_t Buckets = std::size_t{1} << DigitBits;
-
-// Sorts magnitude bit patterns ascending. Equal patterns are identical values, so every correct
-// sort yields the same sequence. Returns the array that holds the result: keys or spare.
-std::uint64_t* SortKeys(std::uint64_t* keys, std::uint64_t* spare, std::size_t count) {
-    if (count < RadixMinimum) {
-        std::sort(keys, keys + count);
-        return keys;
-    }
-    std::array<std::array<std::size_t, Buckets>, Digits> histogram{};
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t key = keys[i];
-        for (unsigned d = 0; d < Digits; ++d) {
-            ++histogram[d][(key >> (d * DigitBits)) & (Buckets - 1)];
-        }
-    }
-    std::uint64_t* from = keys;
-    std::uint64_t* to = spare;
-    for (unsigned d = 0; d < Digits; ++d) {
-        auto& offsets = histogram[d];
-        // A digit that all keys share would only copy the array.
-        if (std::find(offsets.begin(), offsets.end(), count) != offsets.end()) {
-            continue;
-        }
-        std::size_t start = 0;
-        for (std::size_t& slot : offsets) {
-            start += std::exchange(slot, start);
-        }
-        const unsigned shift = d * DigitBits;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint64_t key = from[i];
-            to[offsets[(key >> shift) & (Buckets - 1)]++] = key;
-        }
-        std::swap(from, to);
-    }
-    return from;
+inline std::uint64_t Bits(double value) {
+    return std::bit_cast<std::uint64_t>(value);
 }
 
 // The walk's test sqrt(partial) / rootTotal >= x can only turn from false to true as partial
@@ -83,8 +46,7 @@ double LeastPassingSum(double rootTotal, double x) {
     // The answer lies within a few units of the guess: widen a bracket from it by doubling
     // steps until one end fails and the other passes, then bisect.
     const double root = x * rootTotal;
-    const std::uint64_t guess =
-        std::min(std::bit_cast<std::uint64_t>(root * root) & MagnitudeMask, InfinityBits);
+    const std::uint64_t guess = std::min(Bits(root * root) & MagnitudeMask, InfinityBits);
     std::uint64_t failing = 0;
     std::uint64_t passing = InfinityBits;
     std::uint64_t step = 1;
@@ -116,27 +78,196 @@ double LeastPassingSum(double rootTotal, double x) {
 
 constexpr std::size_t NoStop = std::numeric_limits<std::size_t>::max();
 
-// Walks the ascending magnitudes from the smallest up and returns the position of the first
-// whose partial root energy relative to rootTotal reaches x, or NoStop.
-std::size_t FindStop(const std::uint64_t* sorted, std::size_t count, double rootTotal, double x) {
-    double partial = 0.0;
-    if (std::isfinite(rootTotal)) {
-        const double least = LeastPassingSum(rootTotal, x);
-        for (std::size_t a = 0; a < count; ++a) {
-            const double magnitude = ToDouble(sorted[a]);
-            partial = partial + magnitude * magnitude;
-            if (partial >= least) {
-                return a;
+// The walk over the ascending magnitudes, from the smallest up, fed a sorted piece at a time:
+// it sums the squares and finds the first position whose partial root energy relative to
+// rootTotal reaches x.
+class Walk {
+public:
+    Walk(double rootTotal, double x)
+        : rootTotal(rootTotal), x(x), finite(std::isfinite(rootTotal)),
+          least(finite ? LeastPassingSum(rootTotal, x) : 0.0) {}
+
+    // The index in sorted[0 .. count - 1] where the walk stops, or NoStop.
+    std::size_t Through(const double* sorted, std::size_t count) {
+        // A local sum: the member could alias the keys and would be stored at every step.
+        double sum = partial;
+        std::size_t a = 0;
+        if (finite) {
+            while (a < count && !((sum = sum + sorted[a] * sorted[a]) >= least)) {
+                ++a;
+            }
+        } else {
+            // An overflowing total: the test is no longer monotone at infinity, so evaluate it
+            // as is.
+            while (a < count && !(std::sqrt(sum = sum + sorted[a] * sorted[a]) / rootTotal >= x)) {
+                ++a;
             }
         }
-        return NoStop;
+        partial = sum;
+        return a < count ? a : NoStop;
     }
-    // An overflowing total: the test is no longer monotone at infinity, so evaluate it as is.
-    for (std::size_t a = 0; a < count; ++a) {
-        const double magnitude = ToDouble(sorted[a]);
-        partial = partial + magnitude * magnitude;
-        if (std::sqrt(partial) / rootTotal >= x) {
-            return a;
+
+private:
+    double rootTotal;
+    double x;
+    bool finite;
+    double least;
+    double partial = 0.0;
+};
+
+// Pieces up to InsertionLimit keys are sorted by insertion, up to SmallSort by std::sort.
+constexpr std::size_t InsertionLimit = 16;
+constexpr std::size_t SmallSort = 256;
+constexpr unsigned MantissaBits = 52;
+constexpr std::uint64_t MantissaMask = (std::uint64_t{1} << MantissaBits) - 1;
+constexpr std::size_t Exponents = 2048;
+// An exponent holding c keys is split by its leading bit_width(c) - spread mantissa bits, so
+// that a bucket holds 2^(spread - 2) to 2^spread keys: about one, or for the largest tiles,
+// whose bucket counts would take too much memory, a few.
+constexpr int Spread = 1;
+constexpr int LargeSpread = 4;
+constexpr std::size_t LargeTile = std::size_t{1} << 20;
+// Buckets are sorted and walked once they add up to this many keys.
+constexpr std::size_t WalkRun = 256;
+constexpr unsigned DigitBits = 8;
+constexpr std::size_t DigitBuckets = std::size_t{1} << DigitBits;
+
+// Insertion by bit pattern; quick on keys that are nearly in order.
+void InsertionSort(double* keys, std::size_t count) {
+    for (std::size_t i = 1; i < count; ++i) {
+        const double value = keys[i];
+        const std::uint64_t bits = Bits(value);
+        std::size_t j = i;
+        for (; j > 0 && Bits(keys[j - 1]) > bits; --j) {
+            keys[j] = keys[j - 1];
+        }
+        keys[j] = value;
+    }
+}
+
+// Sorts by bit pattern. Equal patterns are identical values, so every correct sort gives the
+// same sequence.
+void SortBits(double* keys, std::size_t count) {
+    if (count <= InsertionLimit) {
+        InsertionSort(keys, count);
+    } else {
+        std::sort(keys, keys + count, [](double a, double b) { return Bits(a) < Bits(b); });
+    }
+}
+
+// Sorts keys[0 .. count - 1] by bit pattern: a most-significant-digit radix sort that splits the
+// piece in place into ascending buckets by the highest bits that differ, down to pieces small
+// enough for SortBits. A large piece of equal keys costs one pass.
+void RadixSort(double* keys, std::size_t count) {
+    if (count <= SmallSort) {
+        SortBits(keys, count);
+        return;
+    }
+    std::uint64_t any = 0;
+    std::uint64_t all = ~std::uint64_t{0};
+    for (std::size_t i = 0; i < count; ++i) {
+        any |= Bits(keys[i]);
+        all &= Bits(keys[i]);
+    }
+    // Bits above the highest one that differs are shared by every key.
+    const std::uint64_t differing = any ^ all;
+    if (differing == 0) {
+        return;
+    }
+    const int top = std::bit_width(differing);
+    const unsigned shift = top > static_cast<int>(DigitBits) ? top - DigitBits : 0;
+    const auto digit = [shift](double key) { return (Bits(key) >> shift) & (DigitBuckets - 1); };
+
+    std::array<std::size_t, DigitBuckets> next{};
+    for (std::size_t i = 0; i < count; ++i) {
+        ++next[digit(keys[i])];
+    }
+    std::array<std::size_t, DigitBuckets> end{};
+    std::size_t start = 0;
+    for (std::size_t d = 0; d < DigitBuckets; ++d) {
+        const std::size_t size = next[d];
+        next[d] = start;
+        start += size;
+        end[d] = start;
+    }
+    // Each key goes straight to its bucket, displacing the one there, until a key lands home.
+    for (std::size_t d = 0; d < DigitBuckets; ++d) {
+        while (next[d] < end[d]) {
+            double key = keys[next[d]];
+            for (std::size_t k = digit(key); k != d; k = digit(key)) {
+                std::swap(key, keys[next[k]++]);
+            }
+            keys[next[d]++] = key;
+        }
+    }
+    start = 0;
+    for (std::size_t d = 0; d < DigitBuckets; ++d) {
+        RadixSort(keys + start, end[d] - start);
+        start = end[d];
+    }
+}
+
+// The magnitudes of data go to the keys in ascending buckets: each exponent from lowest to
+// highest is split further by its leading mantissa bits, as many as keep its buckets at a few
+// keys. Then the buckets are sorted and walked in order until the walk stops. Returns the stop's
+// index in the keys, or NoStop once all are sorted and walked. count must fit 32 bits.
+std::size_t SpreadAndWalk(const double* data, std::size_t count, const std::size_t* exponents,
+                          std::size_t lowest, std::size_t highest, double* keys,
+                          std::vector<std::uint32_t>& counts, Walk& walk) {
+    std::array<std::size_t, Exponents> base;
+    std::array<unsigned, Exponents> shift;
+    std::size_t buckets = 0;
+    const int spread = count > LargeTile ? LargeSpread : Spread;
+    for (std::size_t e = lowest; e <= highest; ++e) {
+        const int width = std::bit_width(exponents[e]) - spread;
+        base[e] = buckets;
+        shift[e] = MantissaBits - static_cast<unsigned>(std::max(width, 0));
+        buckets += exponents[e] == 0 ? 0 : std::size_t{1} << (MantissaBits - shift[e]);
+    }
+    counts.assign(buckets, 0);
+    const auto bucket = [&](double magnitude) {
+        const std::uint64_t bits = Bits(magnitude);
+        const std::size_t e = bits >> MantissaBits;
+        return base[e] + ((bits & MantissaMask) >> shift[e]);
+    };
+    // Both passes take the two halves of the tile in turn: neighbours in a tile tend to share
+    // a bucket, and consecutive updates of one count would wait on each other.
+    const std::size_t half = count / 2;
+    const auto interleaved = [&](const auto& visit) {
+        for (std::size_t i = 0; i < half; ++i) {
+            visit(i);
+            visit(half + i);
+        }
+        if (count % 2 != 0) {
+            visit(count - 1);
+        }
+    };
+    interleaved([&](std::size_t i) { ++counts[bucket(std::fabs(data[i]))]; });
+    std::uint32_t start = 0;
+    for (std::uint32_t& c : counts) {
+        start += std::exchange(c, start);
+    }
+    interleaved([&](std::size_t i) {
+        const double magnitude = std::fabs(data[i]);
+        keys[counts[bucket(magnitude)]++] = magnitude;
+    });
+    // counts[b] is now where bucket b ends. Buckets too large for insertion are sorted on their
+    // own; a run of buckets is then put in order by one insertion pass, which moves no key out
+    // of its bucket, and walked.
+    std::size_t sorted = 0;
+    std::size_t walked = 0;
+    for (const std::uint32_t end : counts) {
+        if (end - sorted > InsertionLimit) {
+            RadixSort(keys + sorted, end - sorted);
+        }
+        sorted = end;
+        if (sorted - walked >= WalkRun || sorted == count) {
+            InsertionSort(keys + walked, sorted - walked);
+            const std::size_t found = walk.Through(keys + walked, sorted - walked);
+            if (found != NoStop) {
+                return walked + found;
+            }
+            walked = sorted;
         }
     }
     return NoStop;
@@ -156,17 +287,27 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
     if (data == nullptr) {
         throw std::invalid_argument("Threshold: data is null");
     }
-    // Both arrays are allocated before anything changes.
-    const auto keys = std::make_unique_for_overwrite<std::uint64_t[]>(count);
-    const auto spare =
-        std::make_unique_for_overwrite<std::uint64_t[]>(count < RadixMinimum ? 0 : count);
+    // Taken before anything changes.
+    double* keys = Scratch(count);
 
+    // The energy in array order, the smallest and largest magnitudes, and either the magnitudes
+    // themselves or how many fall in each exponent. Tiles too small to gain from buckets, and
+    // those too large for their 32-bit bounds, sort the magnitudes as they are.
+    const bool direct = count <= SmallSort || count > std::numeric_limits<std::uint32_t>::max();
+    std::array<std::size_t, Exponents> exponents{};
     double total = 0.0;
+    std::uint64_t smallest = ~std::uint64_t{0};
+    std::uint64_t largest = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t key = std::bit_cast<std::uint64_t>(data[i]) & MagnitudeMask;
-        keys[i] = key;
-        const double magnitude = ToDouble(key);
+        const double magnitude = std::fabs(data[i]);
         total = total + magnitude * magnitude;
+        smallest = std::min(smallest, Bits(magnitude));
+        largest = std::max(largest, Bits(magnitude));
+        if (direct) {
+            keys[i] = magnitude;
+        } else {
+            ++exponents[Bits(magnitude) >> MantissaBits];
+        }
     }
     if (total == 0.0) {
         KeptPercent = 0.0;
@@ -177,17 +318,21 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
     std::size_t stop = NoStop;
     double cut = 0.0;
     // With x <= 0 even an empty sum passes, so the walk stops at its first step, on the
-    // smallest magnitude, and the order of the rest does not matter.
-    const bool firstStepPasses = std::isfinite(rootTotal) && 0.0 / rootTotal >= x;
-    const std::uint64_t smallest =
-        firstStepPasses ? *std::min_element(keys.get(), keys.get() + count) : InfinityBits + 1;
-    if (smallest <= InfinityBits) {
+    // smallest magnitude (a finite total has no NaN), and the order of the rest does not matter.
+    if (std::isfinite(rootTotal) && 0.0 / rootTotal >= x) {
         stop = 0;
         cut = ToDouble(smallest);
     } else {
-        const std::uint64_t* sorted = SortKeys(keys.get(), spare.get(), count);
-        stop = FindStop(sorted, count, rootTotal, x);
-        cut = ToDouble(sorted[stop == NoStop ? count - 1 : stop]);
+        Walk walk(rootTotal, x);
+        if (direct) {
+            RadixSort(keys, count);
+            stop = walk.Through(keys, count);
+        } else {
+            stop = SpreadAndWalk(data, count, exponents.data(), smallest >> MantissaBits,
+                                 largest >> MantissaBits, keys, bucketScratch, walk);
+        }
+        // A walk that never stops has sorted everything: the cut is the largest magnitude.
+        cut = stop == NoStop ? ToDouble(largest) : keys[stop];
     }
     if (stop != NoStop) {
         const std::size_t ranked = count - 1 - stop;
@@ -206,4 +351,30 @@ void Transform::WriteCoefficients(const double* data, std::uint32_t count, std::
     for (std::uint32_t i = 0; i < count; ++i) {
         out << data[i] << '\t';
     }
+}
+
+void Transform::ReleaseScratch() {
+    scratch.reset();
+    scratchCount = 0;
+    bucketScratch = {};
+    CosinePlans[0].reset();
+    CosinePlans[1].reset();
+}
+
+double* Transform::Scratch(std::size_t count) {
+    if (count > scratchCount) {
+        scratch.reset();
+        scratchCount = 0;
+        if (count > std::numeric_limits<std::size_t>::max() / sizeof(double)) {
+            throw std::bad_array_new_length();
+        }
+        scratch.reset(
+            static_cast<double*>(::operator new (count * sizeof(double), std::align_val_t{64})));
+        scratchCount = count;
+    }
+    return scratch.get();
+}
+
+void Transform::AlignedDelete::operator()(double* p) const {
+    ::operator delete (p, std::align_val_t{64});
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
+#include <vector>
+
+class CosinePlan;
 
 // A transform of one square tile of n x n doubles, held as one contiguous array
 // and changed in place. Element (r, c) of a tile is data[r * n + c].
@@ -15,7 +20,9 @@
 // "2D" classes transform every row and then every column.
 //
 // One object serves one call at a time: Forward and Inverse work through
-// Buffer, and Threshold records KeptPercent for the caller to read.
+// Buffer, and Threshold records KeptPercent for the caller to read. The scratch
+// memory and tables a call needs stay with the object for the next call, until
+// ReleaseScratch.
 class Transform {
 public:
     Transform() = default;
@@ -41,4 +48,25 @@ public:
     double* Buffer = nullptr;
     // Percentage of coefficients the last Threshold kept, in [0, 100).
     double KeptPercent = 0.0;
+
+    // Gives back the scratch memory and the tables kept from earlier calls; the next call
+    // takes them again.
+    void ReleaseScratch();
+
+protected:
+    // At least count doubles, 64-byte aligned, kept from call to call. The contents are left
+    // from the last use; a larger count replaces the array (the old one goes first).
+    double* Scratch(std::size_t count);
+
+    // Twiddle tables of the cosine classes, for their forward and inverse directions.
+    std::shared_ptr<const CosinePlan> CosinePlans[2];
+
+private:
+    struct AlignedDelete {
+        void operator()(double* p) const;
+    };
+    std::unique_ptr<double[], AlignedDelete> scratch;
+    std::size_t scratchCount = 0;
+    // Bucket boundaries of Threshold's sort.
+    std::vector<std::uint32_t> bucketScratch;
 };
