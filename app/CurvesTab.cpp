@@ -15,8 +15,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QImageWriter>
 #include <QLabel>
+#include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
@@ -82,16 +84,20 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     chart = new QChart;
     chart->setObjectName(QStringLiteral("SweepChart"));
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // Each entry shows its curve's own line, dashed or solid.
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     chart->setMargins(QMargins(4, 4, 4, 4));
     for (const TransformKindInfo& info : TransformKinds()) {
         auto* line = new QLineSeries(chart);
         line->setName(Text(info.Caption));
-        QPen pen(FamilyColor(info.Kind), 2.0, info.TwoDimensional ? Qt::SolidLine : Qt::DashLine);
-        line->setPen(pen);
+        // The 1D page of a family in a lighter shade of its colour, dashed, hollow points.
+        const QColor color =
+            info.TwoDimensional ? FamilyColor(info.Kind) : FamilyColor(info.Kind).lighter(135);
+        line->setPen(QPen(color, 2.0, info.TwoDimensional ? Qt::SolidLine : Qt::DashLine));
         auto* mark = new QScatterSeries(chart);
         mark->setMarkerSize(7.0);
-        mark->setColor(info.TwoDimensional ? FamilyColor(info.Kind) : QColor(Qt::white));
-        mark->setBorderColor(FamilyColor(info.Kind));
+        mark->setColor(info.TwoDimensional ? color : QColor(Qt::white));
+        mark->setBorderColor(color);
         chart->addSeries(line);
         chart->addSeries(mark);
         lines.push_back(line);
@@ -125,6 +131,7 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     chartView->setObjectName(QStringLiteral("SweepChart"));
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumSize(240, 200);
+    chartView->viewport()->installEventFilter(this);
 
     measureBox = new QComboBox(this);
     measureBox->setObjectName(QStringLiteral("SweepMeasureBox"));
@@ -299,7 +306,7 @@ void CurvesTab::SetMeasure(Measure measure) {
 void CurvesTab::Plot() {
     const Measure measure = measureBox->currentIndex() == 1 ? Measure::Ssim : Measure::Psnr;
     // A logarithmic axis has no 0: a point that kept nothing sits at the axis' lowest decade.
-    double smallest = 100.0;
+    double smallest = 1.0;
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     for (const SweepPoint& p : points) {
@@ -326,21 +333,24 @@ void CurvesTab::Plot() {
     auto* x = static_cast<QLogValueAxis*>(chart->axes(Qt::Horizontal).constFirst());
     auto* y = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).constFirst());
     x->setRange(floorKept, 100.0);
-    if (measure == Measure::Ssim) {
-        y->setTitleText(QStringLiteral("SSIM"));
-        y->setRange(std::isfinite(low) ? std::floor(low * 20.0) / 20.0 : 0.0, 1.0);
-        y->setLabelFormat(QStringLiteral("%.2f"));
-    } else {
-        y->setTitleText(QStringLiteral("PSNR (dB)"));
-        y->setRange(std::isfinite(low) ? std::floor(low / 5.0) * 5.0 : 0.0,
-                    std::isfinite(high) ? std::ceil(high / 5.0) * 5.0 : 60.0);
-        y->setLabelFormat(QStringLiteral("%.0f"));
-    }
-    y->applyNiceNumbers();
+    // A range of whole steps, ticks on every step.
+    const double step = measure == Measure::Ssim ? 0.1 : 5.0;
+    const double bottom = std::isfinite(low) ? std::floor(low / step) * step : 0.0;
+    const double top = measure == Measure::Ssim
+                           ? 1.0
+                           : (std::isfinite(high) ? std::ceil(high / step) * step : 60.0);
+    y->setTitleText(measure == Measure::Ssim ? QStringLiteral("SSIM")
+                                             : QStringLiteral("PSNR (dB)"));
+    y->setLabelFormat(measure == Measure::Ssim ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
+    y->setRange(bottom, std::max(top, bottom + step));
+    y->setTickType(QValueAxis::TicksDynamic);
+    y->setTickAnchor(0.0);
+    y->setTickInterval(step * (top - bottom > 12 * step ? 2 : 1));
 }
 
 void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) {
     if (!entered) {
+        hoveredTip.clear();
         QToolTip::hideText();
         return;
     }
@@ -362,16 +372,25 @@ void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) 
     if (!nearest)
         return;
     const ConversionResult& r = nearest->Result;
-    QToolTip::showText(QCursor::pos(),
-                       QStringLiteral("%1\nerror %2 %\nkept %3 %\nPSNR %4\nSSIM %5")
-                           .arg(Text(Describe(nearest->Kind).Caption),
-                                QString::number(nearest->ErrorPercent, 'g', 6),
-                                QString::number(r.MeanKeptPercent, 'f', 3),
-                                std::isfinite(r.Quality.PsnrDb)
-                                    ? PsnrText(r.Quality.PsnrDb) + QStringLiteral(" dB")
-                                    : PsnrText(r.Quality.PsnrDb),
-                                SsimText(r.Quality.Ssim, 4)),
-                       chartView);
+    hoveredTip = QStringLiteral("%1\nerror %2 %\nkept %3 %\nPSNR %4\nSSIM %5")
+                     .arg(Text(Describe(nearest->Kind).Caption),
+                          QString::number(nearest->ErrorPercent, 'g', 6),
+                          QString::number(r.MeanKeptPercent, 'f', 3),
+                          std::isfinite(r.Quality.PsnrDb)
+                              ? PsnrText(r.Quality.PsnrDb) + QStringLiteral(" dB")
+                              : PsnrText(r.Quality.PsnrDb),
+                          SsimText(r.Quality.Ssim, 4));
+    QToolTip::showText(QCursor::pos(), hoveredTip, chartView);
+}
+
+bool CurvesTab::eventFilter(QObject* watched, QEvent* event) {
+    // The chart view would hide any tooltip its items do not carry themselves.
+    if (watched == chartView->viewport() && event->type() == QEvent::ToolTip &&
+        !hoveredTip.isEmpty()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), hoveredTip, chartView);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString CurvesTab::Csv() const {

@@ -55,6 +55,9 @@ signals:
     // The Sweep button: the window answers with Start and the active page's settings.
     void SweepRequested();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void AddPoint(SweepPoint point, std::size_t done, std::size_t total);
     void Finished(const QString& failure);
@@ -73,6 +76,8 @@ private:
     QToolButton* pngButton;
     QProgressBar* progress;
     QLabel* status;
+    // The tooltip of the point under the mouse, empty when there is none.
+    QString hoveredTip;
 
     QImage image;
     QString imageName;

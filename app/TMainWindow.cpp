@@ -16,6 +16,7 @@
 #include "ImageView.h"
 #include "MainMenu.h"
 #include "PageControl.h"
+#include "PageConversion.h"
 #include "ParallelFor.h"
 #include "ProgressBar.h"
 #include "QualityText.h"
@@ -36,6 +37,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
@@ -451,6 +453,36 @@ bool TMainWindow::ConvertPage(TransformPage& page) {
                         .arg(tiles));
         return false;
     }
+    // Refused before it starts rather than the system ending the program half way: what the
+    // conversion holds, the page's copy of the image, and what running conversions took or
+    // are about to take.
+    ConversionSettings settings;
+    settings.Side = side;
+    settings.TileCount = tiles;
+    const QImage& picture = OriginalImage->Picture();
+    const std::uint64_t needed =
+        PageConversion::BytesNeeded(settings, HardwareThreads()) +
+        static_cast<std::uint64_t>(picture.sizeInBytes() > 0 ? picture.sizeInBytes() : 0);
+    std::uint64_t reserved = 0;
+    for (const auto& other : Pages)
+        if (other.Busy) {
+            ConversionSettings running;
+            running.Side = other.Image->width();
+            running.TileCount = TilesAt(other);
+            reserved += PageConversion::BytesNeeded(running, HardwareThreads());
+        }
+    const std::uint64_t available = AvailableMemoryBytes();
+    const std::uint64_t free = available > reserved ? available - reserved : 0;
+    if (needed > free) {
+        ShowMessage(QStringLiteral("The conversion on page \"%1\" at %2 x %2 needs %3 of "
+                                   "memory, but only %4 are free. Zoom the page out, or wait "
+                                   "for other conversions to end.")
+                        .arg(CaptionOf(page))
+                        .arg(side)
+                        .arg(QLocale::c().formattedDataSize(static_cast<qint64>(needed)),
+                             QLocale::c().formattedDataSize(static_cast<qint64>(free))));
+        return false;
+    }
     ExitButton->setEnabled(false);
     OpenButton->setEnabled(false);
     Runner->Start(page, OriginalImage->Picture());
@@ -640,8 +672,9 @@ void TMainWindow::ChangeErrorLabel() {
 void TMainWindow::DrawGrid() {
     TransformPage& page = *CurrentPage;
     // A page holding an unsaved result keeps it: it is reloaded once the result
-    // is saved, or by its next conversion.
-    if (page.NeedsReload && !page.Unsaved) {
+    // is saved, or by its next conversion. A converting page keeps the bitmap its
+    // conversion writes into.
+    if (page.NeedsReload && !page.Unsaved && !page.Busy) {
         // The page shows the loaded image again, without any grid.
         page.Image->SetPicture(OriginalImage->Picture());
         page.NeedsReload = false;

@@ -2,6 +2,7 @@
 // like image at the sides 256 and 1024 and several tile counts, on every core; and, for the
 // ratio, the same ninety points as separate conversions at 256.
 
+#include "BenchImage.h"
 #include "ConversionFigures.h"
 #include "ConvertImage.h"
 #include "ParallelFor.h"
@@ -15,34 +16,9 @@
 #include <random>
 #include <vector>
 
-namespace {
-
-// Shading, an edge and noise in every channel, scaled so that every side shows the same scene.
-std::vector<std::uint32_t> MakeImage(std::int32_t side) {
-    std::mt19937 generator(7);
-    std::uniform_int_distribution<int> noise(-8, 8);
-    std::vector<std::uint32_t> pixels(std::size_t(side) * side);
-    const double scale = 256.0 / side;
-    for (std::int32_t y = 0; y < side; ++y) {
-        for (std::int32_t x = 0; x < side; ++x) {
-            std::uint32_t pixel = 0xFF;
-            for (int c = 0; c < 3; ++c) {
-                const double u = x * scale;
-                const double v = y * scale;
-                const double shade = 120.0 + 70.0 * std::sin(u / 19.0 + c) * std::cos(v / 29.0) +
-                                     (u + v > 300.0 ? 40.0 : 0.0);
-                pixel = pixel << 8 | static_cast<std::uint32_t>(std::clamp(
-                                         static_cast<int>(shade) + noise(generator), 0, 255));
-            }
-            pixels[std::size_t(y) * side + x] = pixel;
-        }
-    }
-    return pixels;
-}
-
 void WholeSweep(benchmark::State& state) {
     const auto side = static_cast<std::int32_t>(state.range(0));
-    const std::vector<std::uint32_t> pixels = MakeImage(side);
+    const std::vector<std::uint32_t> pixels = PhotoLikeImage(side);
     SweepSettings settings;
     settings.Side = side;
     settings.TileCount = static_cast<std::int32_t>(state.range(1));
@@ -66,7 +42,7 @@ BENCHMARK(WholeSweep)
 
 void SeparateConversions(benchmark::State& state) {
     const auto side = static_cast<std::int32_t>(state.range(0));
-    const std::vector<std::uint32_t> pixels = MakeImage(side);
+    const std::vector<std::uint32_t> pixels = PhotoLikeImage(side);
     const RgbView image{pixels.data(), side, side, side};
     for (auto _ : state) {
         for (const auto& info : TransformKinds()) {
@@ -87,5 +63,3 @@ BENCHMARK(SeparateConversions)
     ->Args({256, 8})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-} // namespace

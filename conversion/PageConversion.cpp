@@ -248,7 +248,14 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
             cancel);
     } catch (...) {
         first.KeptPercent = carriedIn;
+        for (Transform* transform : transforms) {
+            transform->ReleaseScratch();
+        }
         throw;
+    }
+    // The page's own object outlives the conversion: it keeps no tile-sized scratch.
+    for (Transform* transform : transforms) {
+        transform->ReleaseScratch();
     }
 
     double carried = carriedIn;

@@ -107,6 +107,9 @@ private:
 
     TilePlace Place(std::size_t index) const;
     // A single raster-order tile is laid out exactly as its plane: it is transformed where it is.
+    // A plane of one tile in raster order is laid out as its tile: it is transformed where it
+    // is, so the largest tiles need no copy. (A zigzag tile is gathered into a copy: scanning
+    // the plane in bands is far faster than permuting it in place.)
     bool InPlace() const { return settings.TileCount == 1 && settings.Order != 0; }
     // Loads, thresholds and inverts every tile, then settles the kept percentages; the time
     // from start on counts as computing.

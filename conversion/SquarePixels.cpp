@@ -3,14 +3,15 @@
 #include "GreyLevel.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
-// A block of this many columns and rows touches 3 * Block plane lines at once, which stay in
-// the first-level cache while the image rows stream past.
-constexpr std::size_t Block = 32;
+// The side of the blocks the pixels are moved in: a block's transposed copy (16 KiB) and its
+// plane lines stay in the first-level cache.
+constexpr std::size_t Block = 64;
 
 void CheckPlanes(std::size_t n, std::size_t red, std::size_t green, std::size_t blue) {
     if (n != 0 && n > SIZE_MAX / n) {
@@ -41,19 +42,28 @@ void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<d
     CheckView(image, "image");
     const std::size_t width = std::min(n, static_cast<std::size_t>(image.Width));
     const std::size_t height = std::min(n, static_cast<std::size_t>(image.Height));
+    // Each block passes through a small transposed copy: the image is read along its rows and
+    // every plane written along its own, so no stride of a power-of-two side lands all its
+    // lines in one cache set.
+    std::array<std::uint32_t, Block * Block> local;
     for (std::size_t y0 = 0; y0 < height; y0 += Block) {
-        const std::size_t y1 = std::min(height, y0 + Block);
+        const std::size_t rows = std::min(height - y0, Block);
         for (std::size_t x0 = 0; x0 < width; x0 += Block) {
-            const std::size_t x1 = std::min(width, x0 + Block);
-            for (std::size_t y = y0; y < y1; ++y) {
+            const std::size_t columns = std::min(width - x0, Block);
+            for (std::size_t y = 0; y < rows; ++y) {
                 const std::uint32_t* row =
-                    image.Pixels + static_cast<std::ptrdiff_t>(y) * image.Stride;
-                for (std::size_t x = x0; x < x1; ++x) {
-                    const std::uint32_t pixel = row[x];
-                    const std::size_t at = x * n + y;
-                    red[at] = RedOf(pixel);
-                    green[at] = GreenOf(pixel);
-                    blue[at] = BlueOf(pixel);
+                    image.Pixels + static_cast<std::ptrdiff_t>(y0 + y) * image.Stride + x0;
+                for (std::size_t x = 0; x < columns; ++x) {
+                    local[x * Block + y] = row[x];
+                }
+            }
+            for (std::size_t x = 0; x < columns; ++x) {
+                const std::size_t at = (x0 + x) * n + y0;
+                const std::uint32_t* column = local.data() + x * Block;
+                for (std::size_t y = 0; y < rows; ++y) {
+                    red[at + y] = RedOf(column[y]);
+                    green[at + y] = GreenOf(column[y]);
+                    blue[at + y] = BlueOf(column[y]);
                 }
             }
         }
@@ -75,18 +85,24 @@ void ComposeSquare(std::span<const double> red, std::span<const double> green,
     CheckView(target, "target");
     const std::size_t width = std::min(n, static_cast<std::size_t>(target.Width));
     const std::size_t height = std::min(n, static_cast<std::size_t>(target.Height));
+    std::array<std::uint32_t, Block * Block> local;
     for (std::size_t y0 = 0; y0 < height; y0 += Block) {
-        const std::size_t y1 = std::min(height, y0 + Block);
+        const std::size_t rows = std::min(height - y0, Block);
         for (std::size_t x0 = 0; x0 < width; x0 += Block) {
-            const std::size_t x1 = std::min(width, x0 + Block);
-            for (std::size_t y = y0; y < y1; ++y) {
-                std::uint32_t* row = target.Pixels + static_cast<std::ptrdiff_t>(y) * target.Stride;
-                for (std::size_t x = x0; x < x1; ++x) {
-                    const std::size_t at = x * n + y;
-                    row[x] = 0xFF000000u | static_cast<std::uint32_t>(GreyLevel(red[at])) << 16 |
-                             static_cast<std::uint32_t>(GreyLevel(green[at])) << 8 |
-                             static_cast<std::uint32_t>(GreyLevel(blue[at]));
+            const std::size_t columns = std::min(width - x0, Block);
+            for (std::size_t x = 0; x < columns; ++x) {
+                const std::size_t at = (x0 + x) * n + y0;
+                for (std::size_t y = 0; y < rows; ++y) {
+                    local[y * Block + x] =
+                        0xFF000000u | static_cast<std::uint32_t>(GreyLevel(red[at + y])) << 16 |
+                        static_cast<std::uint32_t>(GreyLevel(green[at + y])) << 8 |
+                        static_cast<std::uint32_t>(GreyLevel(blue[at + y]));
                 }
+            }
+            for (std::size_t y = 0; y < rows; ++y) {
+                std::uint32_t* row =
+                    target.Pixels + static_cast<std::ptrdiff_t>(y0 + y) * target.Stride + x0;
+                std::copy_n(local.data() + y * Block, columns, row);
             }
         }
     }

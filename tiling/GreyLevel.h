@@ -10,20 +10,13 @@ inline int GreyLevel(double v) {
     // Far above the rounding noise of the transforms on values up to 255, far
     // below any fraction that means something.
     constexpr double wholeTolerance = 1e-6;
-    if (v >= 255.0) {
-        return 255;
-    }
-    // Also catches NaN, which compares false.
-    if (!(v >= 0.0)) {
-        return 0;
-    }
-    // v - whole and 1 - fraction are exact (the operands are within a factor of
-    // two of each other), so these are the tests against the nearest whole
-    // number, without a rounding call per value.
-    const int whole = static_cast<int>(v);
-    const double fraction = v - whole;
-    if (fraction > 0.5 && 1.0 - fraction <= wholeTolerance) {
-        return whole + 1;
-    }
-    return whole;
+    // Held to 0..255 first; NaN compares false both times and becomes 0.
+    const double held = v >= 255.0 ? 255.0 : (v >= 0.0 ? v : 0.0);
+    // held - whole and 1 - fraction are exact (the operands are within a factor
+    // of two of each other), so these are the tests against the nearest whole
+    // number, without a rounding call. Selects rather than branches, so that
+    // loops over pixels vectorise.
+    const int whole = static_cast<int>(held);
+    const double fraction = held - whole;
+    return whole + ((fraction > 0.5) & (1.0 - fraction <= wholeTolerance));
 }

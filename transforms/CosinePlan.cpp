@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -40,6 +41,12 @@ std::shared_ptr<const CosinePlan> CosinePlan::Get(std::size_t length, int direct
     }
     auto plan = std::make_shared<const CosinePlan>(length, direction);
     slot = plan;
+    // Plans up to the page sides' squares at 256 are small and asked for at every conversion:
+    // they stay, instead of being built again each time.
+    static std::vector<std::shared_ptr<const CosinePlan>> kept;
+    if (length <= KeptLengthLimit) {
+        kept.push_back(plan);
+    }
     return plan;
 }
 

@@ -39,9 +39,12 @@ public:
     static constexpr std::size_t LineTableLimit = std::size_t{1} << 18;
     static constexpr std::size_t StageTableLimit = std::size_t{1} << 15;
 
-    // The shared plan for the length and direction, built on first use; it is freed when the
-    // last holder lets go. Thread-safe. length must be a power of two of at least 2 and
-    // direction 1 or -1, else std::invalid_argument.
+    // Plans up to this length are kept once built (about 2 MiB for all of them).
+    static constexpr std::size_t KeptLengthLimit = std::size_t{1} << 16;
+
+    // The shared plan for the length and direction, built on first use; a plan longer than
+    // KeptLengthLimit is freed when the last holder lets go. Thread-safe. length must be a power of
+    // two of at least 2 and direction 1 or -1, else std::invalid_argument.
     static std::shared_ptr<const CosinePlan> Get(std::size_t length, int direction);
 
     CosinePlan(std::size_t length, int direction);

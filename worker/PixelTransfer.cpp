@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -57,23 +58,26 @@ ComposedPixel ComposePixel(double red, double green, double blue) {
     return pixel;
 }
 
-ComposedPixel WriteChannelPlanes(Canvas& canvas, int n, const double* red, const double* green,
-                                 const double* blue, std::size_t planeSize,
-                                 const std::function<void(int)>& columnDone) {
-    CheckPlanes(n, planeSize, red, green, blue);
-    const auto side = static_cast<std::size_t>(n);
-    PixelTarget target;
-    if (QImage* image = canvas.Image(); image && !image->isNull()) {
-        target = PixelTarget{reinterpret_cast<std::uint32_t*>(image->bits()), image->width(),
-                             image->height(), image->bytesPerLine() / 4};
+void WriteResultPixels(Canvas& canvas, int n, RgbView pixels,
+                       const std::function<void(int)>& columnDone) {
+    if (n < 0)
+        throw std::invalid_argument("square side " + std::to_string(n) + " is negative");
+    QImage* image = canvas.Image();
+    const int width = image && !image->isNull() ? std::min(n, image->width()) : 0;
+    const int height = image && !image->isNull() ? std::min(n, image->height()) : 0;
+    if (width > 0 && height > 0 && image->depth() != 32)
+        throw std::invalid_argument("the bitmap is not held in 32 bits per pixel");
+    // Only where both the pixels and the bitmap reach, should the bitmap have changed size.
+    const int rows = std::min(height, pixels.Height);
+    const int columns = std::min(width, pixels.Width);
+    for (int y = 0; y < rows; ++y) {
+        const std::uint32_t* from = pixels.Pixels + static_cast<std::ptrdiff_t>(y) * pixels.Stride;
+        auto* to = reinterpret_cast<std::uint32_t*>(image->scanLine(y));
+        for (int x = 0; x < columns; ++x)
+            to[x] = 0xFF000000u | from[x];
     }
-    ComposeSquare({red, planeSize}, {green, planeSize}, {blue, planeSize}, side, target);
     if (columnDone)
         for (int x = 0; x < n; ++x)
             columnDone(x);
     canvas.Changed();
-    if (n == 0)
-        return ComposedPixel{};
-    const std::size_t last = side * side - 1;
-    return ComposePixel(red[last], green[last], blue[last]);
 }

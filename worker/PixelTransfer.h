@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "RgbView.h"
+
 class Canvas;
 
 // Moving pixels between a bitmap and three channel planes of doubles. Plane
@@ -28,9 +30,9 @@ struct ComposedPixel {
 // A COLORREF from three channel values, each brought to a whole grey level.
 ComposedPixel ComposePixel(double red, double green, double blue);
 
-// Writes the planes back into the n x n square at the top left of the bitmap;
-// points outside the bitmap are skipped. columnDone(x) is called after each
-// column. Returns the last pixel composed.
-ComposedPixel WriteChannelPlanes(Canvas& canvas, int n, const double* red, const double* green,
-                                 const double* blue, std::size_t planeSize,
-                                 const std::function<void(int)>& columnDone);
+// Writes a conversion's new pixels (0x??RRGGBB, the part of the n x n square
+// that lies inside the bitmap, as composed from the planes) into the bitmap by
+// rows, where both reach; columnDone(x) is called for each column x of the
+// square.
+void WriteResultPixels(Canvas& canvas, int n, RgbView pixels,
+                       const std::function<void(int)>& columnDone);

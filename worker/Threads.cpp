@@ -91,11 +91,14 @@ void TransformThread::Execute() {
 
     CurrentPercent = MeanOfChannels(RedPercent, GreenPercent, BluePercent);
     Synchronize([this] { ReportProgress(); });
-    Result = std::make_shared<const ConversionResult>(Conversion->Finish());
+    Result = std::make_shared<ConversionResult>(Conversion->Finish());
     // The last chance to stop: after WritePixels the page holds the result.
     if (StopRequested)
         throw ConversionCancelled();
     Synchronize([this] { WritePixels(); });
+    // The planes are not needed any more; pages that finish early should not hold them while
+    // others convert.
+    Conversion.reset();
 }
 
 void TransformThread::Prepare() {
@@ -131,10 +134,15 @@ void TransformThread::ReportProgress() {
 void TransformThread::WritePixels() {
     ProgressBar->SetPosition(0);
     BitmapCanvas->SetPixels(0, 0, 0);
-    const auto planeSize = Conversion->Plane(0).size();
-    const ComposedPixel last = WriteChannelPlanes(
-        *BitmapCanvas, Size, Conversion->Plane(0).data(), Conversion->Plane(1).data(),
-        Conversion->Plane(2).data(), planeSize, [this](int x) { ProgressBar->SetPosition(x); });
+    WriteResultPixels(*BitmapCanvas, Size,
+                      RgbView{Result->Pixels.data(), Result->RegionWidth, Result->RegionHeight,
+                              Result->RegionWidth},
+                      [this](int x) { ProgressBar->SetPosition(x); });
+    // The last pixel of the square, as the scratch members hold it.
+    const std::size_t lastValue = Conversion->Plane(0).size() - 1;
+    const ComposedPixel last =
+        ComposePixel(Conversion->Plane(0)[lastValue], Conversion->Plane(1)[lastValue],
+                     Conversion->Plane(2)[lastValue]);
     RedPart = last.RedPart;
     GreenPart = last.GreenPart;
     BluePart = last.BluePart;
@@ -147,5 +155,6 @@ void TransformThread::WritePixels() {
     Page->Busy = false;
     Page->Unsaved = true;
     SetButtonsFromPage(**CurrentPage, SaveButton, ConvertButton);
+    Result->Pixels = {};
     emit Converted(Page, Result);
 }

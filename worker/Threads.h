@@ -70,10 +70,12 @@ public:
     // square is what the conversion replaces and measures.
     std::int32_t BitmapWidth = 0;
     std::int32_t BitmapHeight = 0;
-    // The three planes and everything computed from them.
+    // The three planes and everything computed from them; freed once the
+    // pixels are written.
     std::unique_ptr<PageConversion> Conversion;
-    // What the conversion produced; set before WritePixels.
-    std::shared_ptr<const ConversionResult> Result;
+    // What the conversion produced; set before WritePixels, which hands it to the
+    // window without the new pixels (the page's bitmap holds them then).
+    std::shared_ptr<ConversionResult> Result;
 
     // Asks the conversion to end early; safe from any thread.
     void Stop() { StopRequested = true; }

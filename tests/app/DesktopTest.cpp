@@ -71,6 +71,7 @@ private slots:
     void changingTextsMoveNothing();
     void convertAllAndSaveAll();
     void closingAsksOnceForSeveralConversions();
+    void conversionTooLargeForMemoryIsRefused();
 };
 
 void DesktopTest::menusHoldEveryCommandWithItsShortcut() {
@@ -330,6 +331,28 @@ void DesktopTest::closingAsksOnceForSeveralConversions() {
     });
     QVERIFY(d.window.close());
     QVERIFY(d.Idle());
+}
+
+void DesktopTest::conversionTooLargeForMemoryIsRefused() {
+    WindowDriver d;
+    d.Open(Corpus("natural/chelsea_256x256.bmp"));
+    TransformPage& page = *d.window.CurrentPage;
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(page.Image, Qt::LeftButton);
+    QCOMPARE(page.Image->width(), 2048);
+    // A 2048 page needs a little over 100 MiB; let the machine have 64 MiB.
+    qputenv("TARVISH_MEMORY_LIMIT", "64M");
+    d.Button("ConvertButton")->click();
+    qunsetenv("TARVISH_MEMORY_LIMIT");
+    QCOMPARE(d.dialogs->messages.size(), std::size_t(1));
+    const QString text = d.dialogs->messages[0].text;
+    QVERIFY2(text.startsWith(QStringLiteral("The conversion on page \"D4 2D\" at 2048 x 2048 "
+                                            "needs ")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("but only 64.00 MiB are free")), qPrintable(text));
+    QVERIFY(!page.Busy && !page.Thread && !page.Unsaved);
+    QVERIFY(d.Button("OpenButton")->isEnabled());
+    QVERIFY(d.Button("ConvertButton")->isEnabled());
 }
 
 QTEST_MAIN(DesktopTest)

@@ -1,0 +1,191 @@
+#include "WindowDriver.h"
+
+#include "ConversionResult.h"
+#include "ConvertImage.h"
+#include "CurvesTab.h"
+#include "ProgressBar.h"
+#include "ResultRow.h"
+#include "Sweep.h"
+#include "Threads.h"
+
+#include <QAbstractButton>
+#include <QChartView>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineSeries>
+#include <QTemporaryDir>
+
+#include <bit>
+
+namespace {
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+RgbView ViewOf(const QImage& image) {
+    return RgbView{reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
+                   image.height(), image.bytesPerLine() / 4};
+}
+
+// Everything of a page a sweep must leave alone.
+struct PageState {
+    QImage Picture;
+    QString Compress;
+    QString Quality;
+    bool Unsaved;
+    bool Busy;
+    bool operator==(const PageState&) const = default;
+};
+
+PageState StateOf(const TransformPage& page) {
+    return {page.Image->Picture(), page.CompressLabel->text(), page.QualityLabel->text(),
+            page.Unsaved, page.Busy};
+}
+
+} // namespace
+
+class CurvesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sweepDrawsSixCurvesAndExportsThem();
+    void cancelledSweepLeavesThePagesAlone();
+    void windowSweepAndSeparateConversionsAgree();
+};
+
+void CurvesTest::sweepDrawsSixCurvesAndExportsThem() {
+    WindowDriver d;
+    QTemporaryDir dir;
+    d.Open(Corpus("natural/chelsea_200x150.bmp"));
+    auto* curves = d.Find<CurvesTab>(QStringLiteral("CurvesTab"));
+    d.Find<QChartView>(QStringLiteral("SweepChart"));
+    QCOMPARE(d.Find<QAbstractButton>(QStringLiteral("SweepButton"))->text(),
+             QStringLiteral("Sweep"));
+    d.SelectPage(3);
+    d.window.CurrentPage->WinSizeTrackBar->setValue(3);
+    d.Find<QAbstractButton>(QStringLiteral("SweepButton"))->click();
+    QVERIFY(curves->Running());
+    QTRY_VERIFY_WITH_TIMEOUT(!curves->Running(), 120000);
+    QCOMPARE(curves->Points().size(), std::size_t(6 * 15));
+    for (const SweepPoint& point : curves->Points()) {
+        QCOMPARE(point.Result.Settings.Side, 256);
+        QCOMPARE(point.Result.Settings.TileCount, 4);
+    }
+    QCOMPARE(d.Find<QProgressBar>(QStringLiteral("SweepProgressBar"))->value(), 90);
+
+    // The CSV holds the batch command's columns and one row per point.
+    const QString path = dir.filePath(QStringLiteral("sweep.csv"));
+    d.dialogs->saveAnswers.push_back(path);
+    d.Find<QAbstractButton>(QStringLiteral("SweepExportCsvButton"))->click();
+    QFile csv(path);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 91);
+    QVERIFY(lines[0].startsWith(QStringLiteral("image,width,height,transform,side,tile,")));
+    QVERIFY(lines[1].startsWith(QStringLiteral("chelsea_200x150.bmp,200,150,DCT 1D,256,64,0,no,")));
+
+    const QString png = dir.filePath(QStringLiteral("chart.png"));
+    d.dialogs->saveAnswers.push_back(png);
+    d.Find<QAbstractButton>(QStringLiteral("SweepExportPngButton"))->click();
+    QImage chart(png);
+    QVERIFY(!chart.isNull());
+    QVERIFY(d.dialogs->messages.empty());
+}
+
+void CurvesTest::cancelledSweepLeavesThePagesAlone() {
+    BlockingTransform blocking;
+    WindowDriver d;
+    d.Open(Corpus("natural/astronaut_512x512.bmp"));
+    // One page holds a result, another converts while the sweep runs.
+    d.SelectPage(5);
+    d.window.CurrentPage->ErrorTrackBar->setValue(20);
+    d.Button("ConvertButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+    d.window.Pages[1].Transform = &blocking;
+    d.SelectPage(1);
+    d.Button("ConvertButton")->click();
+    QTRY_VERIFY(blocking.Started());
+
+    std::vector<PageState> before;
+    for (const auto& page : d.window.Pages)
+        before.push_back(StateOf(page));
+    const bool saveEnabled = d.Button("SaveButton")->isEnabled();
+    const bool convertEnabled = d.Button("ConvertButton")->isEnabled();
+
+    auto* curves = d.Find<CurvesTab>(QStringLiteral("CurvesTab"));
+    d.window.CurrentPage->Image->SetControlSize(512, 512);
+    d.Find<QAbstractButton>(QStringLiteral("SweepButton"))->click();
+    QVERIFY(curves->Running());
+    d.Find<QAbstractButton>(QStringLiteral("SweepCancelButton"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!curves->Running(), 30000);
+    QVERIFY(curves->Points().size() < 90);
+
+    for (std::size_t i = 0; i < before.size(); ++i)
+        QVERIFY2(StateOf(d.window.Pages[i]) == before[i], qPrintable(QString::number(i)));
+    QCOMPARE(d.Button("SaveButton")->isEnabled(), saveEnabled);
+    QCOMPARE(d.Button("ConvertButton")->isEnabled(), convertEnabled);
+    blocking.Release();
+    QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+
+    // Opening another image while a sweep runs cancels it first.
+    d.Find<QAbstractButton>(QStringLiteral("SweepButton"))->click();
+    QVERIFY(curves->Running());
+    d.Open(Corpus("natural/chelsea_256x256.bmp"));
+    QVERIFY(!curves->Running());
+}
+
+void CurvesTest::windowSweepAndSeparateConversionsAgree() {
+    // One page conversion in the window, the same point of a sweep and a separate conversion
+    // give the same figures to the last bit, for a 1D and a 2D page, at a middle error and at
+    // 100 %, where the kept percentage is carried between tiles.
+    struct Case {
+        int page;
+        int error;
+        int grid;
+        bool correct;
+    };
+    for (const Case c : {Case{0, 7, 3, false}, Case{4, 100, 4, true}, Case{2, 100, 1, false}}) {
+        WindowDriver d;
+        d.Open(Corpus("natural/coffee_256x256.bmp"));
+        const QImage loaded = d.OriginalImage()->Picture();
+        d.SelectPage(c.page);
+        TransformPage& page = *d.window.CurrentPage;
+        page.ErrorTrackBar->setValue(c.error);
+        page.WinSizeTrackBar->setValue(c.grid);
+        page.ColorCorrection->setChecked(c.correct);
+        d.Button("ConvertButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+        const ConversionResult& window = *page.LastResult;
+
+        const auto kind = static_cast<TransformKind>(c.page);
+        SweepSettings settings;
+        settings.Kinds = {kind};
+        settings.ErrorPercents = {double(c.error)};
+        settings.TileCount = 1 << (c.grid - 1);
+        settings.ColorCorrection = c.correct;
+        settings.KeepPixels = true;
+        const SweepPoint point = Sweep(settings).Run(ViewOf(loaded), 1).at(0);
+        ConversionSettings single = window.Settings;
+        const ConversionResult separate = ConvertImage(ViewOf(loaded), kind, single, 1);
+
+        for (const ConversionResult* other : {&point.Result, &separate}) {
+            for (int channel = 0; channel < 3; ++channel)
+                QVERIFY(SameBits(other->KeptPercent[channel], window.KeptPercent[channel]));
+            QVERIFY(SameBits(other->MeanKeptPercent, window.MeanKeptPercent));
+            QVERIFY(SameBits(other->Quality.Mse, window.Quality.Mse));
+            QVERIFY(SameBits(*other->Quality.Ssim, *window.Quality.Ssim));
+            // The window's pixels are in the page's bitmap.
+            const QImage& shown = page.Image->Picture();
+            for (int y = 0; y < other->RegionHeight; ++y)
+                for (int x = 0; x < other->RegionWidth; ++x)
+                    QCOMPARE(other->Pixels[std::size_t(y) * other->RegionWidth + x] | 0xFF000000u,
+                             shown.pixel(x, y));
+        }
+        QCOMPARE(page.CompressLabel->text(),
+                 TransformThread::CompressCaption(window.MeanKeptPercent));
+    }
+}
+
+QTEST_MAIN(CurvesTest)
+#include "CurvesTest.moc"
