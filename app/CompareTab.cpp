@@ -2,18 +2,15 @@
 
 #include "Application.h"
 #include "ConversionResult.h"
-#include "Dialogs.h"
+#include "ExportFile.h"
 #include "Guarded.h"
 #include "QualityText.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QSaveFile>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QStyle>
@@ -256,18 +253,6 @@ void CompareTab::CopySelection() {
 }
 
 void CompareTab::ExportCsv() {
-    QString path =
-        Dialogs::Current().SaveFileName(this, QStringLiteral("Export comparison"),
-                                        QDir::currentPath(), QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".csv");
-    QSaveFile file(path);
-    const QByteArray bytes = Csv().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        Dialogs::Current().Message(this, QApplication::applicationName(),
-                                   QStringLiteral("Cannot save %1: %2")
-                                       .arg(QFileInfo(path).fileName(), file.errorString()));
-    }
+    ExportFile(this, QStringLiteral("Export comparison"), QStringLiteral("CSV files (*.csv)"),
+               QStringLiteral("csv"), [this] { return Csv().toUtf8(); });
 }

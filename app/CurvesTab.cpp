@@ -3,27 +3,25 @@
 #include "Application.h"
 #include "ConversionCancelled.h"
 #include "Dialogs.h"
+#include "ExportFile.h"
 #include "Guarded.h"
 #include "QualityText.h"
 #include "ResultRow.h"
 #include "Sweep.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpEvent>
-#include <QImageWriter>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QProgressBar>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QStyle>
 #include <QThread>
@@ -410,37 +408,17 @@ QString CurvesTab::Csv() const {
 }
 
 void CurvesTab::ExportCsv() {
-    QString path =
-        Dialogs::Current().SaveFileName(this, QStringLiteral("Export sweep"), QDir::currentPath(),
-                                        QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".csv");
-    QSaveFile file(path);
-    const QByteArray bytes = Csv().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        Dialogs::Current().Message(this, QApplication::applicationName(),
-                                   QStringLiteral("Cannot save %1: %2")
-                                       .arg(QFileInfo(path).fileName(), file.errorString()));
+    ExportFile(this, QStringLiteral("Export sweep"), QStringLiteral("CSV files (*.csv)"),
+               QStringLiteral("csv"), [this] { return Csv().toUtf8(); });
 }
 
 void CurvesTab::ExportPng() {
-    QString path =
-        Dialogs::Current().SaveFileName(this, QStringLiteral("Export chart"), QDir::currentPath(),
-                                        QStringLiteral("PNG images (*.png)"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".png");
-    QSaveFile file(path);
-    QImageWriter writer(&file, "png");
-    if (!file.open(QIODevice::WriteOnly) || !writer.write(chartView->grab().toImage()) ||
-        !file.commit())
-        Dialogs::Current().Message(
-            this, QApplication::applicationName(),
-            QStringLiteral("Cannot save %1: %2")
-                .arg(QFileInfo(path).fileName(), writer.error() != QImageWriter::UnknownError
-                                                     ? writer.errorString()
-                                                     : file.errorString()));
+    ExportFile(this, QStringLiteral("Export chart"), QStringLiteral("PNG images (*.png)"),
+               QStringLiteral("png"), [this] {
+                   QByteArray bytes;
+                   QBuffer buffer(&bytes);
+                   buffer.open(QIODevice::WriteOnly);
+                   chartView->grab().toImage().save(&buffer, "PNG");
+                   return bytes;
+               });
 }

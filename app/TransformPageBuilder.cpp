@@ -37,6 +37,15 @@ void KeepWidthFor(QLabel* label, std::initializer_list<const char*> texts) {
     label->setFixedWidth(width + 2);
 }
 
+// A line of text one line high from the start, whose width never pushes the page: nothing moves
+// when its text arrives or changes.
+QLabel* OneLineLabel(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    label->setFixedHeight(label->fontMetrics().height());
+    return label;
+}
+
 } // namespace
 
 QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInfo& kind) {
@@ -103,19 +112,14 @@ QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInf
     page.CompressBar->SetPosition(0);
     page.CompressBar->setMaximumHeight(12);
 
-    // Empty until the first conversion; one line high from the start, and its width never
-    // pushes the page, so nothing moves when the figures arrive.
-    page.QualityLabel = new QLabel(page.TabSheet);
+    // Empty until the first conversion.
+    page.QualityLabel = OneLineLabel(page.TabSheet);
     named(page.QualityLabel, "QualityLabel");
-    page.QualityLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    page.QualityLabel->setFixedHeight(page.QualityLabel->fontMetrics().height());
     page.QualityLabel->setToolTip(
         QStringLiteral("How close the last result is to the image: PSNR (higher is closer), "
                        "SSIM (1 is identical) and the largest error of any channel value"));
-    page.CoverageLabel = new QLabel(page.TabSheet);
+    page.CoverageLabel = OneLineLabel(page.TabSheet);
     named(page.CoverageLabel, "CoverageLabel");
-    page.CoverageLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    page.CoverageLabel->setFixedHeight(page.CoverageLabel->fontMetrics().height());
     page.CoverageLabel->setToolTip(
         QStringLiteral("What the next conversion of this page processes: the square at the top "
                        "left of the image, as wide as the page's image control"));

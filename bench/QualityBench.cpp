@@ -1,12 +1,12 @@
 // The quality figures of an image and a perturbed copy, at the page sides 256 and 2048, on one
 // thread and on every core (threads 0).
 
+#include "BenchImage.h"
 #include "Quality.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -22,32 +22,20 @@ struct Pair {
     RgbView ViewB() const { return {B.data(), Side, Side, Side}; }
 };
 
-// Shading, edges and noise like a photograph; the copy has each channel moved by up to +-6 as
-// a lossy compression might.
+// A photograph-like image, and a copy with each channel moved by up to +-6 as a lossy
+// compression might.
 Pair MakePair(std::int32_t side) {
     std::mt19937 generator(2024);
-    std::uniform_int_distribution<int> noise(-8, 8);
     std::uniform_int_distribution<int> change(-6, 6);
-    Pair pair{side, std::vector<std::uint32_t>(std::size_t(side) * side),
-              std::vector<std::uint32_t>(std::size_t(side) * side)};
-    const double scale = 256.0 / side;
-    for (std::int32_t y = 0; y < side; ++y) {
-        for (std::int32_t x = 0; x < side; ++x) {
-            std::uint32_t a = 0;
-            std::uint32_t b = 0;
-            for (int c = 0; c < 3; ++c) {
-                const double u = x * scale;
-                const double v = y * scale;
-                const double shade = 120.0 + 70.0 * std::sin(u / 19.0 + c) * std::cos(v / 29.0) +
-                                     (u + v > 300.0 ? 40.0 : 0.0);
-                const int value = std::clamp(static_cast<int>(shade) + noise(generator), 0, 255);
-                a = a << 8 | static_cast<std::uint32_t>(value);
-                b = b << 8 |
-                    static_cast<std::uint32_t>(std::clamp(value + change(generator), 0, 255));
-            }
-            pair.A[std::size_t(y) * side + x] = a;
-            pair.B[std::size_t(y) * side + x] = b;
+    Pair pair{side, PhotoLikeImage(side, 2024), {}};
+    pair.B.reserve(pair.A.size());
+    for (const std::uint32_t a : pair.A) {
+        std::uint32_t b = 0xFF;
+        for (int shift = 16; shift >= 0; shift -= 8) {
+            const int value = static_cast<int>(a >> shift & 0xFFu);
+            b = b << 8 | static_cast<std::uint32_t>(std::clamp(value + change(generator), 0, 255));
         }
+        pair.B.push_back(b);
     }
     return pair;
 }

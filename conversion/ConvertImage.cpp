@@ -11,7 +11,7 @@ ConversionResult ConvertImage(RgbView image, TransformKind kind, ConversionSetti
                               std::size_t jobs, const std::atomic<bool>* cancel) {
     settings.Order = Describe(kind).TwoDimensional;
     PageConversion conversion(settings, image.Width, image.Height);
-    conversion.Read(image);
+    conversion.Read(image, jobs);
     std::vector<std::unique_ptr<Transform>> owned;
     std::vector<Transform*> transforms;
     for (std::size_t i = 0; i < std::max<std::size_t>(jobs, 1); ++i) {

@@ -77,14 +77,15 @@ std::span<const double> PageConversion::Plane(std::size_t channel) const {
     return {planes.at(channel).get(), planeSize};
 }
 
-void PageConversion::Read(RgbView image) {
+void PageConversion::Read(RgbView image, std::size_t threads) {
     if (std::min(image.Width, settings.Side) != regionWidth ||
         std::min(image.Height, settings.Side) != regionHeight) {
         throw std::invalid_argument("PageConversion: image of " + std::to_string(image.Width) +
                                     " x " + std::to_string(image.Height) +
                                     " is not the one the conversion was made for");
     }
-    ReadSquare(image, static_cast<std::size_t>(settings.Side), Plane(0), Plane(1), Plane(2));
+    ReadSquare(image, static_cast<std::size_t>(settings.Side), Plane(0), Plane(1), Plane(2),
+               threads);
 }
 
 std::vector<std::uint32_t> PageConversion::PackRegion() const {
@@ -313,7 +314,8 @@ ConversionResult PageConversion::Finish() {
     result.Pixels.resize(width * height);
     ComposeSquare(Plane(0), Plane(1), Plane(2), static_cast<std::size_t>(settings.Side),
                   PixelTarget{result.Pixels.data(), regionWidth, regionHeight,
-                              static_cast<std::ptrdiff_t>(width)});
+                              static_cast<std::ptrdiff_t>(width)},
+                  workers);
     computeTime += std::chrono::steady_clock::now() - start;
 
     result.KeptPercent = kept;

@@ -58,7 +58,7 @@ public:
 
     // Fills the planes from the square at the top left of image (white outside it); image must
     // have the size given to the constructor.
-    void Read(RgbView image);
+    void Read(RgbView image, std::size_t threads = 1);
 
     // Runs every tile of the three planes, with one thread per transform given; all transforms
     // must be of one class, and each is used by one thread only. cancel is checked between

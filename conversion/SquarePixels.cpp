@@ -1,6 +1,7 @@
 #include "SquarePixels.h"
 
 #include "GreyLevel.h"
+#include "ParallelFor.h"
 
 #include <algorithm>
 #include <array>
@@ -34,10 +35,19 @@ void CheckView(const View& view, const char* what) {
     }
 }
 
+std::size_t Blocks(std::size_t length) {
+    return (length + Block - 1) / Block;
+}
+
+// Small squares are not worth a thread.
+std::size_t Threads(std::size_t asked, std::size_t n) {
+    return n >= 512 ? std::max<std::size_t>(asked, 1) : 1;
+}
+
 } // namespace
 
 void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<double> green,
-                std::span<double> blue) {
+                std::span<double> blue, std::size_t threads) {
     CheckPlanes(n, red.size(), green.size(), blue.size());
     CheckView(image, "image");
     const std::size_t width = std::min(n, static_cast<std::size_t>(image.Width));
@@ -45,11 +55,12 @@ void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<d
     // Each block passes through a small transposed copy: the image is read along its rows and
     // every plane written along its own, so no stride of a power-of-two side lands all its
     // lines in one cache set.
-    std::array<std::uint32_t, Block * Block> local;
-    for (std::size_t y0 = 0; y0 < height; y0 += Block) {
-        const std::size_t rows = std::min(height - y0, Block);
-        for (std::size_t x0 = 0; x0 < width; x0 += Block) {
-            const std::size_t columns = std::min(width - x0, Block);
+    ParallelFor(Blocks(width), Threads(threads, n), [&](std::size_t block, std::size_t) {
+        std::array<std::uint32_t, Block * Block> local;
+        const std::size_t x0 = block * Block;
+        const std::size_t columns = std::min(width - x0, Block);
+        for (std::size_t y0 = 0; y0 < height; y0 += Block) {
+            const std::size_t rows = std::min(height - y0, Block);
             for (std::size_t y = 0; y < rows; ++y) {
                 const std::uint32_t* row =
                     image.Pixels + static_cast<std::ptrdiff_t>(y0 + y) * image.Stride + x0;
@@ -67,7 +78,7 @@ void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<d
                 }
             }
         }
-    }
+    });
     // White where the square reaches past the image: below it in every column, and whole
     // columns right of it.
     for (std::size_t x = 0; x < n; ++x) {
@@ -80,13 +91,15 @@ void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<d
 }
 
 void ComposeSquare(std::span<const double> red, std::span<const double> green,
-                   std::span<const double> blue, std::size_t n, PixelTarget target) {
+                   std::span<const double> blue, std::size_t n, PixelTarget target,
+                   std::size_t threads) {
     CheckPlanes(n, red.size(), green.size(), blue.size());
     CheckView(target, "target");
     const std::size_t width = std::min(n, static_cast<std::size_t>(target.Width));
     const std::size_t height = std::min(n, static_cast<std::size_t>(target.Height));
-    std::array<std::uint32_t, Block * Block> local;
-    for (std::size_t y0 = 0; y0 < height; y0 += Block) {
+    ParallelFor(Blocks(height), Threads(threads, n), [&](std::size_t block, std::size_t) {
+        std::array<std::uint32_t, Block * Block> local;
+        const std::size_t y0 = block * Block;
         const std::size_t rows = std::min(height - y0, Block);
         for (std::size_t x0 = 0; x0 < width; x0 += Block) {
             const std::size_t columns = std::min(width - x0, Block);
@@ -105,5 +118,5 @@ void ComposeSquare(std::span<const double> red, std::span<const double> green,
                 std::copy_n(local.data() + y * Block, columns, row);
             }
         }
-    }
+    });
 }

@@ -20,11 +20,14 @@ struct PixelTarget {
 };
 
 // Fills the planes from the square; points outside the image read as white, 255 in every
-// channel. Each plane must hold at least n * n values.
+// channel. Each plane must hold at least n * n values. Columns of blocks go to up to threads
+// threads; each writes plane rows of its own.
 void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<double> green,
-                std::span<double> blue);
+                std::span<double> blue, std::size_t threads = 1);
 
 // Writes every pixel of the square that lies inside target as 0xFFRRGGBB, each channel made a
-// whole grey level by GreyLevel; pixels outside the square are not touched.
+// whole grey level by GreyLevel; pixels outside the square are not touched. Rows of blocks go
+// to up to threads threads.
 void ComposeSquare(std::span<const double> red, std::span<const double> green,
-                   std::span<const double> blue, std::size_t n, PixelTarget target);
+                   std::span<const double> blue, std::size_t n, PixelTarget target,
+                   std::size_t threads = 1);

@@ -2,6 +2,7 @@
 
 #include "Canvas.h"
 #include "GreyLevel.h"
+#include "ParallelFor.h"
 #include "SquarePixels.h"
 
 #include <QImage>
@@ -42,7 +43,7 @@ std::uint32_t ReadChannelPlanes(const Canvas& canvas, int n, double* red, double
     CheckPlanes(n, planeSize, red, green, blue);
     const auto side = static_cast<std::size_t>(n);
     ReadSquare(ViewOf(canvas.Image()), side, {red, planeSize}, {green, planeSize},
-               {blue, planeSize});
+               {blue, planeSize}, HardwareThreads());
     if (columnDone)
         for (int x = 0; x < n; ++x)
             columnDone(x);

@@ -9,8 +9,11 @@ TEST(SquarePixels, ReadsColumnsIntoPlaneRowsWhiteOutsideAndWritesOnlyInside) {
     struct Size {
         int Width, Height, Stride;
     };
-    for (const Size size : {Size{3, 2, 5}, Size{40, 70, 40}, Size{70, 40, 72}, Size{1, 1, 1}}) {
-        for (std::size_t n : {1u, 4u, 64u}) {
+    for (const Size size :
+         {Size{3, 2, 5}, Size{40, 70, 40}, Size{70, 40, 72}, Size{1, 1, 1}, Size{600, 530, 610}}) {
+        for (std::size_t n : {1u, 4u, 64u, 512u}) {
+            // Large squares go to two threads.
+            const std::size_t threads = n >= 512 ? 2 : 1;
             std::vector<std::uint32_t> pixels(std::size_t(size.Stride) * size.Height);
             for (int y = 0; y < size.Height; ++y)
                 for (int x = 0; x < size.Width; ++x)
@@ -19,7 +22,7 @@ TEST(SquarePixels, ReadsColumnsIntoPlaneRowsWhiteOutsideAndWritesOnlyInside) {
                         std::uint32_t(x % 256) << 8 | std::uint32_t(y % 256);
             std::vector<double> red(n * n), green(n * n), blue(n * n);
             ReadSquare(RgbView{pixels.data(), size.Width, size.Height, size.Stride}, n, red, green,
-                       blue);
+                       blue, threads);
             for (std::size_t x = 0; x < n; ++x) {
                 for (std::size_t y = 0; y < n; ++y) {
                     const bool inside = int(x) < size.Width && int(y) < size.Height;
@@ -39,7 +42,7 @@ TEST(SquarePixels, ReadsColumnsIntoPlaneRowsWhiteOutsideAndWritesOnlyInside) {
             }
             std::vector<std::uint32_t> out(pixels.size(), 0x12345678u);
             ComposeSquare(red, green, blue, n,
-                          PixelTarget{out.data(), size.Width, size.Height, size.Stride});
+                          PixelTarget{out.data(), size.Width, size.Height, size.Stride}, threads);
             for (int y = 0; y < size.Height; ++y) {
                 for (int x = 0; x < size.Stride; ++x) {
                     const std::uint32_t got = out[std::size_t(y) * size.Stride + x];
