@@ -5,6 +5,7 @@
 #include "ExportFile.h"
 #include "Guarded.h"
 #include "QualityText.h"
+#include "ResultRow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -58,11 +59,7 @@ protected:
 };
 
 QString CsvField(const QString& text) {
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\n'))
-        return text;
-    QString quoted = text;
-    quoted.replace('"', QStringLiteral("\"\""));
-    return '"' + quoted + '"';
+    return QString::fromStdString(ResultRow::Quoted(text.toStdString()));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "QualityText.h"
 #include "ResultRow.h"
 #include "Sweep.h"
+#include "TextOf.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -35,10 +36,6 @@
 #include <limits>
 
 namespace {
-
-QString Text(std::string_view view) {
-    return QString::fromLatin1(view.data(), static_cast<qsizetype>(view.size()));
-}
 
 // One colour per transform family, solid lines for the 2D pages and dashed for the 1D ones,
 // so a curve reads as what it is without the legend.
@@ -87,7 +84,7 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     chart->setMargins(QMargins(4, 4, 4, 4));
     for (const TransformKindInfo& info : TransformKinds()) {
         auto* line = new QLineSeries(chart);
-        line->setName(Text(info.Caption));
+        line->setName(TextOf(info.Caption));
         // The 1D page of a family in a lighter shade of its colour, dashed, hollow points.
         const QColor color =
             info.TwoDimensional ? FamilyColor(info.Kind) : FamilyColor(info.Kind).lighter(135);
@@ -371,7 +368,7 @@ void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) 
         return;
     const ConversionResult& r = nearest->Result;
     hoveredTip = QStringLiteral("%1\nerror %2 %\nkept %3 %\nPSNR %4\nSSIM %5")
-                     .arg(Text(Describe(nearest->Kind).Caption),
+                     .arg(TextOf(Describe(nearest->Kind).Caption),
                           QString::number(nearest->ErrorPercent, 'g', 6),
                           QString::number(r.MeanKeptPercent, 'f', 3),
                           std::isfinite(r.Quality.PsnrDb)
@@ -395,7 +392,7 @@ QString CurvesTab::Csv() const {
     QStringList lines;
     QStringList header;
     for (std::string_view column : ResultRow::Columns())
-        header << Text(column);
+        header << TextOf(column);
     lines << header.join(',');
     const std::string name = imageName.toStdString();
     for (const SweepPoint& p : points) {

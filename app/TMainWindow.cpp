@@ -21,6 +21,7 @@
 #include "ProgressBar.h"
 #include "QualityText.h"
 #include "Sweep.h"
+#include "TextOf.h"
 #include "TileGrid.h"
 #include "Transform.h"
 #include "TransformKind.h"
@@ -47,10 +48,6 @@
 #include <QToolButton>
 
 namespace {
-
-QString Text(std::string_view view) {
-    return QString::fromLatin1(view.data(), static_cast<qsizetype>(view.size()));
-}
 
 int TilesAt(const TransformPage& page) {
     return 1 << (page.WinSizeTrackBar->value() - 1);
@@ -79,7 +76,7 @@ TMainWindow::TMainWindow(QWidget* parent)
     OriginalPageControl->addTab(BuildOriginalTabSheet(), QStringLiteral("- no picture -"));
     QStringList captions;
     for (const TransformKindInfo& kind : TransformKinds())
-        captions << Text(kind.Caption);
+        captions << TextOf(kind.Caption);
     Compare = new CompareTab(captions);
     OriginalPageControl->addTab(Compare, QStringLiteral("Compare"));
     Curves = new CurvesTab;
@@ -237,14 +234,8 @@ QWidget* TMainWindow::BuildOriginalTabSheet() {
         for (int i = 0; i < std::abs(steps); ++i)
             ZoomOriginalImage(steps > 0 ? Qt::LeftButton : Qt::RightButton);
     });
-    auto* box = new QScrollArea(OriginalTabSheet);
+    QScrollArea* box = TransformPageBuilder::ScrollBoxFor(OriginalImage, OriginalTabSheet);
     box->setObjectName(QStringLiteral("ScrollBox2"));
-    box->setWidget(OriginalImage);
-    box->setWidgetResizable(false);
-    box->setAlignment(Qt::AlignCenter);
-    const int frame = 2 * box->frameWidth();
-    box->setMinimumSize(TransformPageBuilder::ImageSide + frame,
-                        TransformPageBuilder::ImageSide + frame);
 
     auto* progressLabel = new QLabel(QStringLiteral("Progress"), OriginalTabSheet);
     progressLabel->setObjectName(QStringLiteral("TransformProgressLabel"));
@@ -281,7 +272,7 @@ void TMainWindow::AddTransformPage(int index) {
     connect(page.ErrorTrackBar, &QSlider::valueChanged, this,
             Guarded(this, &TMainWindow::ChangeErrorLabel));
 
-    TransformPageControl->addTab(sheet, Text(kind.Caption));
+    TransformPageControl->addTab(sheet, TextOf(kind.Caption));
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "ImageView.h"
 #include "ProgressBar.h"
+#include "TextOf.h"
 #include "TransformKind.h"
 #include "TransformPage.h"
 
@@ -13,10 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString Text(std::string_view view) {
-    return QString::fromLatin1(view.data(), static_cast<qsizetype>(view.size()));
-}
 
 // A track bar at the start of its range.
 QSlider* MakeTrackBar(Qt::Orientation orientation, int minimum, int maximum, int pageStep,
@@ -48,8 +45,18 @@ QLabel* OneLineLabel(QWidget* parent) {
 
 } // namespace
 
+QScrollArea* TransformPageBuilder::ScrollBoxFor(ImageView* image, QWidget* parent) {
+    auto* box = new QScrollArea(parent);
+    box->setWidget(image);
+    box->setWidgetResizable(false);
+    box->setAlignment(Qt::AlignCenter);
+    const int frame = 2 * box->frameWidth();
+    box->setMinimumSize(ImageSide + frame, ImageSide + frame);
+    return box;
+}
+
 QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInfo& kind) {
-    const QString prefix = Text(kind.Prefix);
+    const QString prefix = TextOf(kind.Prefix);
     auto named = [&prefix](QWidget* widget, const char* suffix) {
         widget->setObjectName(prefix + QString::fromLatin1(suffix));
     };
@@ -58,16 +65,11 @@ QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInf
     named(page.TabSheet, "TabSheet");
     page.Image = new ImageView(page.TabSheet);
     named(page.Image, "Image");
-    page.Image->setToolTip(Text(kind.Hint));
+    page.Image->setToolTip(TextOf(kind.Hint));
     page.Image->SetZoomHelp(true);
     page.Image->SetControlSize(ImageSide, ImageSide);
-    auto* box = new QScrollArea(page.TabSheet);
+    QScrollArea* box = ScrollBoxFor(page.Image, page.TabSheet);
     named(box, "ScrollBox");
-    box->setWidget(page.Image);
-    box->setWidgetResizable(false);
-    box->setAlignment(Qt::AlignCenter);
-    const int frame = 2 * box->frameWidth();
-    box->setMinimumSize(ImageSide + frame, ImageSide + frame);
 
     page.ColorCorrection = new QCheckBox(QStringLiteral("Color correction"), page.TabSheet);
     named(page.ColorCorrection, "ColorCorrection");

@@ -1,5 +1,7 @@
 #pragma once
 
+class ImageView;
+class QScrollArea;
 struct TransformKindInfo;
 struct TransformPage;
 class QWidget;
@@ -14,4 +16,7 @@ public:
 
     // Returns the page's tab sheet, which owns every control of the page.
     static QWidget* Build(TransformPage& page, const TransformKindInfo& kind);
+
+    // A scroll box holding image, whose view starts exactly as large as an unzoomed image.
+    static QScrollArea* ScrollBoxFor(ImageView* image, QWidget* parent);
 };

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <random>
 
-std::vector<std::uint32_t> PhotoLikeImage(std::int32_t side, unsigned seed) {
-    std::mt19937 generator(seed);
+std::vector<std::uint32_t> PhotoLikeImage(std::int32_t side, unsigned variant) {
+    std::mt19937 generator(variant);
     std::uniform_int_distribution<int> noise(-8, 8);
     std::vector<std::uint32_t> pixels(std::size_t(side) * side);
     const double scale = 256.0 / side;

@@ -23,8 +23,8 @@ namespace {
 
 // A photograph-like test image: smooth shading, edges and noise, different in every channel,
 // so the channels keep different shares and some reconstructions leave 0..255.
-std::vector<std::uint32_t> TestImage(int width, int height, unsigned seed) {
-    std::mt19937 generator(seed);
+std::vector<std::uint32_t> TestImage(int width, int height, unsigned variant) {
+    std::mt19937 generator(variant);
     std::uniform_int_distribution<int> noise(-12, 12);
     std::vector<std::uint32_t> pixels(std::size_t(width) * height);
     for (int y = 0; y < height; ++y) {

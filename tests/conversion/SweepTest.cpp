@@ -25,8 +25,8 @@ namespace {
 
 // Shading, edges and noise, different in every channel, so that the channels keep different
 // shares and some reconstructions leave 0..255 (colour correction then has work to do).
-std::vector<std::uint32_t> TestImage(int width, int height, unsigned seed) {
-    std::mt19937 generator(seed);
+std::vector<std::uint32_t> TestImage(int width, int height, unsigned variant) {
+    std::mt19937 generator(variant);
     std::uniform_int_distribution<int> noise(-14, 14);
     std::vector<std::uint32_t> pixels(std::size_t(width) * height);
     const auto clamp = [](int v) { return std::uint32_t(std::clamp(v, 0, 255)); };

@@ -108,8 +108,8 @@ void ExpectReference(const QualityFigures& f, const ReferencePair& p) {
 }
 
 // The pair in the middle of larger images whose surroundings differ.
-TestImage Embedded(const TestImage& image, std::uint32_t seed) {
-    TestImage big = TestImage::Random(image.Width + 19, image.Height + 14, seed);
+TestImage Embedded(const TestImage& image, std::uint32_t variant) {
+    TestImage big = TestImage::Random(image.Width + 19, image.Height + 14, variant);
     for (std::int32_t y = 0; y < image.Height; ++y) {
         for (std::int32_t x = 0; x < image.Width; ++x) {
             big.At(x + 12, y + 5) = image.At(x, y) | 0xAB000000u;

@@ -49,8 +49,8 @@ TestImage TestImage::ReadBmp(const std::string& path) {
     return image;
 }
 
-TestImage TestImage::Random(std::int32_t width, std::int32_t height, std::uint32_t seed) {
-    std::mt19937 generator(seed);
+TestImage TestImage::Random(std::int32_t width, std::int32_t height, std::uint32_t variant) {
+    std::mt19937 generator(variant);
     std::uniform_int_distribution<int> noise(-20, 20);
     std::uniform_int_distribution<std::uint32_t> top(0, 255);
     TestImage image(width, height);
@@ -69,8 +69,8 @@ TestImage TestImage::Random(std::int32_t width, std::int32_t height, std::uint32
     return image;
 }
 
-TestImage TestImage::Perturbed(int spread, std::uint32_t seed) const {
-    std::mt19937 generator(seed);
+TestImage TestImage::Perturbed(int spread, std::uint32_t variant) const {
+    std::mt19937 generator(variant);
     std::uniform_int_distribution<int> change(-spread, spread);
     std::uniform_int_distribution<int> outlier(0, 99);
     TestImage copy = *this;

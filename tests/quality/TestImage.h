@@ -16,9 +16,9 @@ struct TestImage {
     // Only what the reference bitmaps need: 24 bits per pixel, uncompressed, bottom-up.
     static TestImage ReadBmp(const std::string& path);
     // Shading, edges and noise; top bytes random too, which every measure must ignore.
-    static TestImage Random(std::int32_t width, std::int32_t height, std::uint32_t seed);
+    static TestImage Random(std::int32_t width, std::int32_t height, std::uint32_t variant);
     // Every channel moved by up to +-spread, kept in 0..255; some pixels moved further.
-    TestImage Perturbed(int spread, std::uint32_t seed) const;
+    TestImage Perturbed(int spread, std::uint32_t variant) const;
 
     std::uint32_t& At(std::int32_t x, std::int32_t y) { return Pixels[Index(x, y)]; }
     std::uint32_t At(std::int32_t x, std::int32_t y) const { return Pixels[Index(x, y)]; }
