@@ -1,6 +1,8 @@
 #include "TileScan.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -59,15 +61,7 @@ void ForEachBand(std::size_t side, const Visit& visit) {
     }
 }
 
-} // namespace
-
-std::shared_ptr<const std::uint32_t[]> ZigzagTable(std::size_t side) {
-    static std::mutex mutex;
-    static std::map<std::size_t, std::weak_ptr<const std::uint32_t[]>> tables;
-    std::lock_guard lock(mutex);
-    if (auto table = tables[side].lock()) {
-        return table;
-    }
+std::shared_ptr<const std::uint32_t[]> BuildZigzagTable(std::size_t side) {
     if (side > 65536) {
         throw std::invalid_argument("ZigzagTable: side " + std::to_string(side) +
                                     " has more positions than 32 bits hold");
@@ -78,6 +72,31 @@ std::shared_ptr<const std::uint32_t[]> ZigzagTable(std::size_t side) {
             table[r * side + c] = static_cast<std::uint32_t>(ZigzagPosition(r, c, side));
         }
     }
+    return table;
+}
+
+constexpr std::size_t KeptSide = 256;
+constexpr std::size_t KeptLevels = 9;
+
+} // namespace
+
+std::shared_ptr<const std::uint32_t[]> ZigzagTable(std::size_t side) {
+    // Small tiles come by the thousand, each asking for its table: tables up to KeptSide stay
+    // for the program's life, built once and then handed out without a lock.
+    static std::array<std::once_flag, KeptLevels> builtOnce;
+    static std::array<std::shared_ptr<const std::uint32_t[]>, KeptLevels> kept;
+    if (side <= KeptSide && std::has_single_bit(side)) {
+        const auto level = static_cast<std::size_t>(std::countr_zero(side));
+        std::call_once(builtOnce[level], [&] { kept[level] = BuildZigzagTable(side); });
+        return kept[level];
+    }
+    static std::mutex mutex;
+    static std::map<std::size_t, std::weak_ptr<const std::uint32_t[]>> tables;
+    std::lock_guard lock(mutex);
+    if (auto table = tables[side].lock()) {
+        return table;
+    }
+    auto table = BuildZigzagTable(side);
     tables[side] = table;
     return table;
 }

@@ -17,5 +17,6 @@ void ScatterTile(std::span<const double> tile, std::size_t side, std::uint8_t or
                  std::span<double> plane, std::size_t stride, std::size_t row0, std::size_t col0);
 
 // Z(k) for every raster index k of a tile of the given side, computed once per side and shared
-// (thread-safe); the table lives as long as anyone holds it.
+// (thread-safe); a table of a side above 256 lives as long as anyone holds it, smaller ones for
+// the program's life.
 std::shared_ptr<const std::uint32_t[]> ZigzagTable(std::size_t side);
