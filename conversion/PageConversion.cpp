@@ -216,6 +216,10 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
     const auto n = static_cast<std::uint32_t>(tileSide);
     const double x = settings.ErrorFraction;
     const bool inPlace = InPlace();
+    // A plane of one tile that is gathered into a copy is not read again, and is written whole
+    // by the scatter: it goes while the tile is transformed, and so do the transform's scratch
+    // arrays before the plane comes back. Each such plane is one worker's alone.
+    const bool lendPlane = !inPlace && tilesPerPlane == 1;
 
     tileKept.assign(3 * tilesPerPlane, NotStopped);
     Transform& first = *transforms[0];
@@ -235,15 +239,22 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
                     data = buffer;
                 }
                 load(place, index, data, transform);
+                if (lendPlane) {
+                    planes[place.Channel].reset();
+                }
                 // Threshold leaves KeptPercent alone when its walk never stops: the NaN marks
                 // the tiles whose figure comes from the tile before them.
                 transform.KeptPercent = NotStopped;
                 transform.Threshold(data.data(), n, x);
                 tileKept[index] = transform.KeptPercent;
                 transform.Inverse(data.data(), n);
+                if (lendPlane) {
+                    transform.ReleaseScratch();
+                    planes[place.Channel] = std::make_unique_for_overwrite<double[]>(planeSize);
+                }
                 if (!inPlace) {
-                    ScatterTile(data, tileSide, settings.Order, plane, side, place.Row0,
-                                place.Col0);
+                    ScatterTile(data, tileSide, settings.Order, Plane(place.Channel), side,
+                                place.Row0, place.Col0);
                 }
             },
             cancel);
@@ -251,6 +262,12 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
         first.KeptPercent = carriedIn;
         for (Transform* transform : transforms) {
             transform->ReleaseScratch();
+        }
+        // Planes lent out when the work stopped come back, without values.
+        for (auto& plane : planes) {
+            if (!plane) {
+                plane = std::make_unique_for_overwrite<double[]>(planeSize);
+            }
         }
         throw;
     }

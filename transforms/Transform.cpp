@@ -129,6 +129,15 @@ constexpr int LargeSpread = 4;
 constexpr std::size_t LargeTile = std::size_t{1} << 20;
 // Buckets are sorted and walked once they add up to this many keys.
 constexpr std::size_t WalkRun = 256;
+// Tiles of more than LargeTile values are sorted a range of magnitudes at a time, each range
+// gathered from the tile by one scan: about RangeKeys keys, so that the sort works in cache
+// and its memory is a fraction of the tile's. Ranges are cut between prefixes of the bit
+// patterns: the exponent and the leading PrefixShift - MantissaBits mantissa bits.
+constexpr std::size_t RangeKeys = std::size_t{1} << 19;
+constexpr unsigned PrefixShift = 47;
+constexpr std::size_t Prefixes = std::size_t{1} << (63 - PrefixShift);
+// A prefix's exponent is the prefix shifted right by this.
+constexpr unsigned PrefixMantissaBits = MantissaBits - PrefixShift;
 constexpr unsigned DigitBits = 8;
 constexpr std::size_t DigitBuckets = std::size_t{1} << DigitBits;
 
@@ -273,6 +282,68 @@ std::size_t SpreadAndWalk(const double* data, std::size_t count, const std::size
     return NoStop;
 }
 
+// The stop of a walk over a large tile's magnitudes, whose prefixes prefixCounts has counted:
+// the ranges are gathered and sorted one after the other, from the smallest magnitudes up, until
+// the walk stops. Returns the stop's rank among all magnitudes, or NoStop, and sets cut to the
+// magnitude there. keys must hold 2 * largest range + 1 doubles.
+std::size_t WalkRanges(const double* data, std::size_t count,
+                       const std::vector<std::uint32_t>& prefixCounts,
+                       const std::vector<std::size_t>& rangeEnds, double* keys,
+                       std::vector<std::uint32_t>& buckets, Walk& walk, double& cut) {
+    std::size_t below = 0;
+    std::size_t begin = 0;
+    for (const std::size_t end : rangeEnds) {
+        std::size_t inRange = 0;
+        std::array<std::size_t, Exponents> exponents{};
+        for (std::size_t p = begin; p < end; ++p) {
+            inRange += prefixCounts[p];
+            exponents[p >> PrefixMantissaBits] += prefixCounts[p];
+        }
+        // Every magnitude is stored and only those in the range move the end on: no branch
+        // to mispredict.
+        const std::uint64_t low = std::uint64_t{begin} << PrefixShift;
+        const std::uint64_t width = std::uint64_t{end - begin} << PrefixShift;
+        double* gathered = keys + inRange;
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double magnitude = std::fabs(data[i]);
+            gathered[k] = magnitude;
+            k += Bits(magnitude) - low < width ? 1 : 0;
+        }
+        const std::size_t found =
+            SpreadAndWalk(gathered, inRange, exponents.data(), begin >> PrefixMantissaBits,
+                          (end - 1) >> PrefixMantissaBits, keys, buckets, walk);
+        if (found != NoStop) {
+            cut = keys[found];
+            return below + found;
+        }
+        below += inRange;
+        begin = end;
+    }
+    return NoStop;
+}
+
+// Where the ranges end, in prefixes: consecutive prefixes from the lowest used one, each range
+// as many as keep it within RangeKeys keys, or one prefix that holds more on its own. Sets
+// largest to the largest range.
+std::vector<std::size_t> PlanRanges(const std::vector<std::uint32_t>& prefixCounts,
+                                    std::size_t lowest, std::size_t highest, std::size_t& largest) {
+    std::vector<std::size_t> ends;
+    largest = 0;
+    std::size_t held = 0;
+    for (std::size_t p = lowest; p <= highest; ++p) {
+        if (held > 0 && held + prefixCounts[p] > RangeKeys) {
+            ends.push_back(p);
+            largest = std::max(largest, held);
+            held = 0;
+        }
+        held += prefixCounts[p];
+    }
+    ends.push_back(highest + 1);
+    largest = std::max(largest, held);
+    return ends;
+}
+
 } // namespace
 
 void Transform::Threshold(double* data, std::uint32_t n, double x) {
@@ -287,13 +358,17 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
     if (data == nullptr) {
         throw std::invalid_argument("Threshold: data is null");
     }
-    // Taken before anything changes.
-    double* keys = Scratch(count);
-
     // The energy in array order, the smallest and largest magnitudes, and either the magnitudes
-    // themselves or how many fall in each exponent. Tiles too small to gain from buckets, and
-    // those too large for their 32-bit bounds, sort the magnitudes as they are.
+    // themselves or how many fall in each exponent, or for large tiles in each prefix. Tiles too
+    // small to gain from buckets, and those too large for their 32-bit bounds, sort the
+    // magnitudes as they are.
     const bool direct = count <= SmallSort || count > std::numeric_limits<std::uint32_t>::max();
+    const bool ranged = !direct && count > LargeTile;
+    // Scratch is taken before anything changes; a ranged tile's size is known after the count.
+    double* keys = ranged ? nullptr : Scratch(count);
+    if (ranged) {
+        prefixScratch.assign(Prefixes, 0);
+    }
     std::array<std::size_t, Exponents> exponents{};
     double total = 0.0;
     std::uint64_t smallest = ~std::uint64_t{0};
@@ -305,6 +380,8 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
         largest = std::max(largest, Bits(magnitude));
         if (direct) {
             keys[i] = magnitude;
+        } else if (ranged) {
+            ++prefixScratch[Bits(magnitude) >> PrefixShift];
         } else {
             ++exponents[Bits(magnitude) >> MantissaBits];
         }
@@ -327,12 +404,22 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
         if (direct) {
             RadixSort(keys, count);
             stop = walk.Through(keys, count);
+        } else if (ranged) {
+            std::size_t largestRange = 0;
+            const std::vector<std::size_t> ends = PlanRanges(prefixScratch, smallest >> PrefixShift,
+                                                             largest >> PrefixShift, largestRange);
+            keys = Scratch(2 * largestRange + 1);
+            stop = WalkRanges(data, count, prefixScratch, ends, keys, bucketScratch, walk, cut);
         } else {
             stop = SpreadAndWalk(data, count, exponents.data(), smallest >> MantissaBits,
                                  largest >> MantissaBits, keys, bucketScratch, walk);
         }
         // A walk that never stops has sorted everything: the cut is the largest magnitude.
-        cut = stop == NoStop ? ToDouble(largest) : keys[stop];
+        if (stop == NoStop) {
+            cut = ToDouble(largest);
+        } else if (!ranged) {
+            cut = keys[stop];
+        }
     }
     if (stop != NoStop) {
         const std::size_t ranked = count - 1 - stop;
@@ -357,6 +444,7 @@ void Transform::ReleaseScratch() {
     scratch.reset();
     scratchCount = 0;
     bucketScratch = {};
+    prefixScratch = {};
     CosinePlans[0].reset();
     CosinePlans[1].reset();
 }

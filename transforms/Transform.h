@@ -67,6 +67,8 @@ private:
     };
     std::unique_ptr<double[], AlignedDelete> scratch;
     std::size_t scratchCount = 0;
-    // Bucket boundaries of Threshold's sort.
+    // Bucket boundaries of Threshold's sort, and its counts of magnitude prefixes for the
+    // largest tiles.
     std::vector<std::uint32_t> bucketScratch;
+    std::vector<std::uint32_t> prefixScratch;
 };

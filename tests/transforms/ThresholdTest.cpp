@@ -229,3 +229,54 @@ TEST(WriteCoefficientsTest, TabAfterEveryValueInTheStreamsFormat) {
 }
 
 } // namespace
+
+// Tiles of 4 Mi values are sorted a range of magnitudes at a time; a range can be one value
+// repeated past the range size (ties), and the walk can cross several ranges, stop in the last
+// one or never stop. The plain rule's sort is shared by the error fractions of one tile.
+TEST(ThresholdTest, LargestTilesMatchPlainRuleBitForBit) {
+    constexpr std::uint32_t n = 2048;
+    std::mt19937_64 random(77);
+    std::normal_distribution<double> normal(0.0, 1.0);
+    std::uniform_int_distribution<int> small(-3, 3);
+    std::uniform_real_distribution<double> exponent(-40.0, 20.0);
+    for (int kind = 0; kind < 2; ++kind) {
+        std::vector<double> tile(std::size_t{n} * n);
+        for (double& v : tile) {
+            v = kind == 0 ? normal(random) * std::exp2(exponent(random)) : small(random) * 0.5;
+        }
+        std::vector<double> magnitude(tile.size());
+        double total = 0.0;
+        for (std::size_t i = 0; i < tile.size(); ++i) {
+            magnitude[i] = std::fabs(tile[i]);
+            total += magnitude[i] * magnitude[i];
+        }
+        std::sort(magnitude.begin(), magnitude.end(), std::greater<>());
+        const double rootTotal = std::sqrt(total);
+        for (double x : {0.001, 0.05, 0.4, 0.999999, 2.0}) {
+            SCOPED_TRACE(::testing::Message() << "side " << n << " kind " << kind << " x " << x);
+            double cut = magnitude[0];
+            double expectedKept = 33.0;
+            double partial = 0.0;
+            for (std::size_t k = magnitude.size(); k-- > 0;) {
+                partial += magnitude[k] * magnitude[k];
+                if (std::sqrt(partial) / rootTotal >= x) {
+                    cut = magnitude[k];
+                    expectedKept = static_cast<double>(k) * 100.0 / static_cast<double>(n * n);
+                    break;
+                }
+            }
+            std::vector<double> actual = tile;
+            Tested transform;
+            transform.KeptPercent = 33.0;
+            transform.Threshold(actual.data(), n, x);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(transform.KeptPercent),
+                      std::bit_cast<std::uint64_t>(expectedKept));
+            for (std::size_t i = 0; i < tile.size(); ++i) {
+                const double expected = std::fabs(tile[i]) < cut ? 0.0 : tile[i];
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(actual[i]),
+                          std::bit_cast<std::uint64_t>(expected))
+                    << "at " << i;
+            }
+        }
+    }
+}
