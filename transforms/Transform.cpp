@@ -369,7 +369,11 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
     if (ranged) {
         prefixScratch.assign(Prefixes, 0);
     }
-    std::array<std::size_t, Exponents> exponents{};
+    // Zeroed only where counted: at the smallest tiles clearing it would cost more than the rest.
+    std::array<std::size_t, Exponents> exponents;
+    if (!direct && !ranged) {
+        exponents.fill(0);
+    }
     double total = 0.0;
     std::uint64_t smallest = ~std::uint64_t{0};
     std::uint64_t largest = 0;
