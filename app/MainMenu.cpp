@@ -55,8 +55,9 @@ MainMenu::MainMenu(QWidget* parent) : QMenuBar(parent) {
     NextPageAction = AddAction(view, "NextPageAction", QStringLiteral("&Next page"),
                                {QKeySequence(Qt::CTRL | Qt::Key_Tab)});
     PreviousPageAction = AddAction(view, "PreviousPageAction", QStringLiteral("&Previous page"),
-                                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
-                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+                                   // Shown as typed; the key arrives as Backtab with Shift.
+                                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
 
     QMenu* help = addMenu(QStringLiteral("&Help"));
     AboutAction =
