@@ -1,5 +1,6 @@
 #include "CosineFFT2D.h"
 
+#include "ColumnGroups.h"
 #include "CosineKernel.h"
 #include "CosinePlan.h"
 #include "PointerBinding.h"
@@ -49,21 +50,39 @@ void TransformRows(double* data, std::size_t n, Lanes* lines, const CosinePlan& 
     }
 }
 
+// The columns go Width at a time into each of LineGroups line arrays, so that a row's piece of
+// a group is one cache line (see ColumnGroups.h). The arrays of n lines are LineStride(n) apart,
+// a cache line more than their length.
+constexpr std::size_t LineGroups = ColumnGroup / Width;
+constexpr std::size_t LineStride(std::size_t n) {
+    return n + LineGroups;
+}
+
 template <std::size_t Fixed>
 void TransformColumns(double* data, std::size_t n, Lanes* lines, const CosinePlan& plan) {
     const std::size_t used = std::min(n, Width);
-    for (std::size_t c = 0; c < n; c += Width) {
+    const std::size_t stride = LineStride(n);
+    for (std::size_t c0 = 0; c0 < n; c0 += ColumnGroup) {
+        const std::size_t groups = std::min(LineGroups, (n - c0 + Width - 1) / Width);
         for (std::size_t r = 0; r < n; ++r) {
-            Lanes line{};
-            for (std::size_t k = 0; k < used; ++k) {
-                line[k] = data[r * n + c + k];
+            const double* row = data + r * n + c0;
+            for (std::size_t g = 0; g < groups; ++g) {
+                Lanes line{};
+                for (std::size_t k = 0; k < used; ++k) {
+                    line[k] = row[g * Width + k];
+                }
+                lines[g * stride + r] = line;
             }
-            lines[r] = line;
         }
-        CosineKernel<Lanes, Fixed>::Cosine(lines, plan);
+        for (std::size_t g = 0; g < groups; ++g) {
+            CosineKernel<Lanes, Fixed>::Cosine(lines + g * stride, plan);
+        }
         for (std::size_t r = 0; r < n; ++r) {
-            for (std::size_t k = 0; k < used; ++k) {
-                data[r * n + c + k] = lines[r][k];
+            double* row = data + r * n + c0;
+            for (std::size_t g = 0; g < groups; ++g) {
+                for (std::size_t k = 0; k < used; ++k) {
+                    row[g * Width + k] = lines[g * stride + r][k];
+                }
             }
         }
     }
@@ -111,7 +130,7 @@ void CosineFFT2D::Forward(double* data, std::uint32_t n) {
     CheckSide(data, n);
     const CosinePlan& plan = PlanFor(n, 1);
     static_assert(sizeof(Lanes) == Width * sizeof(double));
-    auto* lines = reinterpret_cast<Lanes*>(Scratch(Width * std::size_t{n}));
+    auto* lines = reinterpret_cast<Lanes*>(Scratch(Width * LineGroups * LineStride(n)));
     const PointerBinding bound(Buffer, reinterpret_cast<double*>(lines));
     TransformLines(data, n, lines, plan);
 }
@@ -122,7 +141,7 @@ void CosineFFT2D::Inverse(double* data, std::uint32_t n) {
     }
     CheckSide(data, n);
     const CosinePlan& plan = PlanFor(n, -1);
-    auto* lines = reinterpret_cast<Lanes*>(Scratch(Width * std::size_t{n}));
+    auto* lines = reinterpret_cast<Lanes*>(Scratch(Width * LineGroups * LineStride(n)));
     const PointerBinding bound(Buffer, reinterpret_cast<double*>(lines));
     TransformLines(data, n, lines, plan);
 }

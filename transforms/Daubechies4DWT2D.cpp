@@ -1,5 +1,6 @@
 #include "Daubechies4DWT2D.h"
 
+#include "ColumnGroups.h"
 #include "PointerBinding.h"
 
 #include <algorithm>
@@ -28,23 +29,19 @@ void Daubechies4DWT2D::Forward(double* data, std::uint32_t n) {
     }
     CheckSide(data, n);
     const std::size_t side = n;
-    double* scratch = Scratch(2 * side + 1);
-    double* w = scratch + side + 1;
+    // Each line has the filter's leading slot before its values.
+    const std::size_t stride = LineSpacing(side + 1);
+    double* scratch = Scratch(2 * ColumnGroup * stride);
+    double* outputs = scratch + ColumnGroup * stride;
     const PointerBinding bound(Buffer, scratch);
     for (std::size_t r = 0; r < side; ++r) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer + 1);
         FilterOutputs(Buffer, n, 1, row);
     }
-    for (std::size_t c = 0; c < side; ++c) {
-        for (std::size_t r = 0; r < side; ++r) {
-            Buffer[r + 1] = data[r * side + c];
-        }
-        FilterOutputs(Buffer, n, 1, w);
-        for (std::size_t r = 0; r < side; ++r) {
-            data[r * side + c] = w[r];
-        }
-    }
+    TransformColumnGroups(data, side, scratch + 1, outputs, stride, [&](std::size_t k) {
+        FilterOutputs(scratch + k * stride, n, 1, outputs + k * stride);
+    });
 }
 
 void Daubechies4DWT2D::Inverse(double* data, std::uint32_t n) {
@@ -53,18 +50,13 @@ void Daubechies4DWT2D::Inverse(double* data, std::uint32_t n) {
     }
     CheckSide(data, n);
     const std::size_t side = n;
-    double* scratch = Scratch(2 * side + 1);
-    double* w = scratch + side + 1;
+    const std::size_t stride = LineSpacing(side + 1);
+    double* scratch = Scratch(2 * ColumnGroup * stride);
+    double* outputs = scratch + ColumnGroup * stride;
     const PointerBinding bound(Buffer, scratch);
-    for (std::size_t c = 0; c < side; ++c) {
-        for (std::size_t r = 0; r < side; ++r) {
-            Buffer[r + 1] = data[r * side + c];
-        }
-        FilterOutputs(Buffer, n, -1, w);
-        for (std::size_t r = 0; r < side; ++r) {
-            data[r * side + c] = w[r];
-        }
-    }
+    TransformColumnGroups(data, side, scratch + 1, outputs, stride, [&](std::size_t k) {
+        FilterOutputs(scratch + k * stride, n, -1, outputs + k * stride);
+    });
     for (std::size_t r = 0; r < side; ++r) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer + 1);

@@ -1,5 +1,6 @@
 #include "HaarDWT2D.h"
 
+#include "ColumnGroups.h"
 #include "PointerBinding.h"
 
 #include <algorithm>
@@ -31,24 +32,21 @@ void HaarDWT2D::Forward(double* data, std::uint32_t n) {
     }
     CheckSide(data, n);
     const std::size_t side = n;
-    double* scratch = Scratch(2 * side);
+    const std::size_t stride = LineSpacing(side);
+    double* scratch = Scratch(side + ColumnGroup * stride);
+    double* lines = scratch + side;
     const PointerBinding boundTemp(Temp, scratch);
-    const PointerBinding boundBuffer(Buffer, scratch + side);
+    const PointerBinding boundBuffer(Buffer, lines);
     for (std::size_t r = 0; r < side; ++r) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer);
         ForwardAll(static_cast<int>(n));
         std::copy(Buffer, Buffer + side, row);
     }
-    for (std::size_t c = 0; c < side; ++c) {
-        for (std::size_t r = 0; r < side; ++r) {
-            Buffer[r] = data[r * side + c];
-        }
+    TransformColumnGroups(data, side, lines, lines, stride, [&](std::size_t k) {
+        Buffer = lines + k * stride;
         ForwardAll(static_cast<int>(n));
-        for (std::size_t r = 0; r < side; ++r) {
-            data[r * side + c] = Buffer[r];
-        }
-    }
+    });
 }
 
 void HaarDWT2D::Inverse(double* data, std::uint32_t n) {
@@ -57,18 +55,16 @@ void HaarDWT2D::Inverse(double* data, std::uint32_t n) {
     }
     CheckSide(data, n);
     const std::size_t side = n;
-    double* scratch = Scratch(2 * side);
+    const std::size_t stride = LineSpacing(side);
+    double* scratch = Scratch(side + ColumnGroup * stride);
+    double* lines = scratch + side;
     const PointerBinding boundTemp(Temp, scratch);
-    const PointerBinding boundBuffer(Buffer, scratch + side);
-    for (std::size_t c = 0; c < side; ++c) {
-        for (std::size_t r = 0; r < side; ++r) {
-            Buffer[r] = data[r * side + c];
-        }
+    const PointerBinding boundBuffer(Buffer, lines);
+    TransformColumnGroups(data, side, lines, lines, stride, [&](std::size_t k) {
+        Buffer = lines + k * stride;
         InverseAll(static_cast<int>(n));
-        for (std::size_t r = 0; r < side; ++r) {
-            data[r * side + c] = Buffer[r];
-        }
-    }
+    });
+    Buffer = lines;
     for (std::size_t r = 0; r < side; ++r) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer);
