@@ -10,9 +10,12 @@
 
 namespace {
 
-// The side of the blocks the pixels are moved in: a block's transposed copy (16 KiB) and its
-// plane lines stay in the first-level cache.
-constexpr std::size_t Block = 64;
+// The pixels move in blocks of StripColumns image columns, one cache line of each image row,
+// by StripRows rows: a block's transposed copy (32 KiB) stays in the first-level cache, each
+// image line is touched once, and each plane line is written in one run of StripRows values.
+// Square blocks would keep several times more plane lines open at once.
+constexpr std::size_t StripColumns = 16;
+constexpr std::size_t StripRows = 512;
 
 void CheckPlanes(std::size_t n, std::size_t red, std::size_t green, std::size_t blue) {
     if (n != 0 && n > SIZE_MAX / n) {
@@ -35,8 +38,8 @@ void CheckView(const View& view, const char* what) {
     }
 }
 
-std::size_t Blocks(std::size_t length) {
-    return (length + Block - 1) / Block;
+std::size_t Strips(std::size_t width) {
+    return (width + StripColumns - 1) / StripColumns;
 }
 
 // Small squares are not worth a thread.
@@ -55,22 +58,22 @@ void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<d
     // Each block passes through a small transposed copy: the image is read along its rows and
     // every plane written along its own, so no stride of a power-of-two side lands all its
     // lines in one cache set.
-    ParallelFor(Blocks(width), Threads(threads, n), [&](std::size_t block, std::size_t) {
-        std::array<std::uint32_t, Block * Block> local;
-        const std::size_t x0 = block * Block;
-        const std::size_t columns = std::min(width - x0, Block);
-        for (std::size_t y0 = 0; y0 < height; y0 += Block) {
-            const std::size_t rows = std::min(height - y0, Block);
+    ParallelFor(Strips(width), Threads(threads, n), [&](std::size_t strip, std::size_t) {
+        std::array<std::uint32_t, StripColumns * StripRows> local;
+        const std::size_t x0 = strip * StripColumns;
+        const std::size_t columns = std::min(width - x0, StripColumns);
+        for (std::size_t y0 = 0; y0 < height; y0 += StripRows) {
+            const std::size_t rows = std::min(height - y0, StripRows);
             for (std::size_t y = 0; y < rows; ++y) {
                 const std::uint32_t* row =
                     image.Pixels + static_cast<std::ptrdiff_t>(y0 + y) * image.Stride + x0;
                 for (std::size_t x = 0; x < columns; ++x) {
-                    local[x * Block + y] = row[x];
+                    local[x * StripRows + y] = row[x];
                 }
             }
             for (std::size_t x = 0; x < columns; ++x) {
                 const std::size_t at = (x0 + x) * n + y0;
-                const std::uint32_t* column = local.data() + x * Block;
+                const std::uint32_t* column = local.data() + x * StripRows;
                 for (std::size_t y = 0; y < rows; ++y) {
                     red[at + y] = RedOf(column[y]);
                     green[at + y] = GreenOf(column[y]);
@@ -97,16 +100,16 @@ void ComposeSquare(std::span<const double> red, std::span<const double> green,
     CheckView(target, "target");
     const std::size_t width = std::min(n, static_cast<std::size_t>(target.Width));
     const std::size_t height = std::min(n, static_cast<std::size_t>(target.Height));
-    ParallelFor(Blocks(height), Threads(threads, n), [&](std::size_t block, std::size_t) {
-        std::array<std::uint32_t, Block * Block> local;
-        const std::size_t y0 = block * Block;
-        const std::size_t rows = std::min(height - y0, Block);
-        for (std::size_t x0 = 0; x0 < width; x0 += Block) {
-            const std::size_t columns = std::min(width - x0, Block);
+    ParallelFor(Strips(width), Threads(threads, n), [&](std::size_t strip, std::size_t) {
+        std::array<std::uint32_t, StripColumns * StripRows> local;
+        const std::size_t x0 = strip * StripColumns;
+        const std::size_t columns = std::min(width - x0, StripColumns);
+        for (std::size_t y0 = 0; y0 < height; y0 += StripRows) {
+            const std::size_t rows = std::min(height - y0, StripRows);
             for (std::size_t x = 0; x < columns; ++x) {
                 const std::size_t at = (x0 + x) * n + y0;
                 for (std::size_t y = 0; y < rows; ++y) {
-                    local[y * Block + x] =
+                    local[y * StripColumns + x] =
                         0xFF000000u | static_cast<std::uint32_t>(GreyLevel(red[at + y])) << 16 |
                         static_cast<std::uint32_t>(GreyLevel(green[at + y])) << 8 |
                         static_cast<std::uint32_t>(GreyLevel(blue[at + y]));
@@ -115,7 +118,7 @@ void ComposeSquare(std::span<const double> red, std::span<const double> green,
             for (std::size_t y = 0; y < rows; ++y) {
                 std::uint32_t* row =
                     target.Pixels + static_cast<std::ptrdiff_t>(y0 + y) * target.Stride + x0;
-                std::copy_n(local.data() + y * Block, columns, row);
+                std::copy_n(local.data() + y * StripColumns, columns, row);
             }
         }
     });
