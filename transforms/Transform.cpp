@@ -166,10 +166,12 @@ void SortBits(double* keys, std::size_t count) {
 
 // Sorts keys[0 .. count - 1] by bit pattern: a most-significant-digit radix sort that splits the
 // piece in place into ascending buckets by the highest bits that differ, down to pieces small
-// enough for SortBits. A large piece of equal keys costs one pass.
+// enough for SortBits. A piece of equal keys costs one pass, and one whose keys differ only in
+// their last DigitBits bits is counted into order in one more: transforms of whole-number pixels
+// give many such clusters of nearly equal coefficients.
 void RadixSort(double* keys, std::size_t count) {
-    if (count <= SmallSort) {
-        SortBits(keys, count);
+    if (count <= InsertionLimit) {
+        InsertionSort(keys, count);
         return;
     }
     std::uint64_t any = 0;
@@ -184,23 +186,32 @@ void RadixSort(double* keys, std::size_t count) {
         return;
     }
     const int top = std::bit_width(differing);
-    const unsigned shift = top > static_cast<int>(DigitBits) ? top - DigitBits : 0;
-    const auto digit = [shift](double key) { return (Bits(key) >> shift) & (DigitBuckets - 1); };
+    if (count <= SmallSort && top > static_cast<int>(DigitBits)) {
+        SortBits(keys, count);
+        return;
+    }
+    const int width = std::min(top, static_cast<int>(DigitBits));
+    const unsigned shift = static_cast<unsigned>(top - width);
+    const std::size_t buckets = std::size_t{1} << width;
+    const auto digit = [shift, buckets](double key) {
+        return (Bits(key) >> shift) & (buckets - 1);
+    };
 
-    std::array<std::size_t, DigitBuckets> next{};
+    std::array<std::size_t, DigitBuckets> next;
+    std::fill_n(next.begin(), buckets, 0);
     for (std::size_t i = 0; i < count; ++i) {
         ++next[digit(keys[i])];
     }
-    std::array<std::size_t, DigitBuckets> end{};
+    std::array<std::size_t, DigitBuckets> end;
     std::size_t start = 0;
-    for (std::size_t d = 0; d < DigitBuckets; ++d) {
+    for (std::size_t d = 0; d < buckets; ++d) {
         const std::size_t size = next[d];
         next[d] = start;
         start += size;
         end[d] = start;
     }
     // Each key goes straight to its bucket, displacing the one there, until a key lands home.
-    for (std::size_t d = 0; d < DigitBuckets; ++d) {
+    for (std::size_t d = 0; d < buckets; ++d) {
         while (next[d] < end[d]) {
             double key = keys[next[d]];
             for (std::size_t k = digit(key); k != d; k = digit(key)) {
@@ -209,9 +220,15 @@ void RadixSort(double* keys, std::size_t count) {
             keys[next[d]++] = key;
         }
     }
+    // With the lowest differing bit in the digit, every bucket holds equal keys.
+    if (shift == 0) {
+        return;
+    }
     start = 0;
-    for (std::size_t d = 0; d < DigitBuckets; ++d) {
-        RadixSort(keys + start, end[d] - start);
+    for (std::size_t d = 0; d < buckets; ++d) {
+        if (end[d] - start > 1) {
+            RadixSort(keys + start, end[d] - start);
+        }
         start = end[d];
     }
 }

@@ -230,6 +230,48 @@ TEST(WriteCoefficientsTest, TabAfterEveryValueInTheStreamsFormat) {
 
 } // namespace
 
+// Wavelet coefficients of whole-number pixels come in clusters of nearly equal values: multiples
+// of a power of two apart from rounding in their last bits, on both sides of the multiple.
+TEST(ThresholdTest, NearlyEqualClustersMatchPlainRuleBitForBit) {
+    std::mt19937_64 random(99);
+    std::uniform_int_distribution<int> level(0, 6);
+    for (std::uint32_t n : {4u, 8u, 16u, 64u, 256u}) {
+        // Many small clusters, on large tiles few of thousands of values, or a single one
+        // (spread 2 and 50: about 3.0 give or take a few units); the rounding over 2 to 11 bits.
+        for (int spread : {2, 50, 3, 100, 300, 1000}) {
+            const int multiples = spread < 3 || spread == 50 ? 0 : n >= 64 ? 6 : 40;
+            std::uniform_int_distribution<int> multiple(-multiples, multiples);
+            std::uniform_int_distribution<std::int64_t> units(-spread, spread);
+            std::vector<double> tile(std::size_t{n} * n);
+            for (double& v : tile) {
+                // The single centre lies clear of a power of two, so that its values share
+                // all but their last bits.
+                const double centre =
+                    multiples == 0 ? std::bit_cast<double>(std::uint64_t{0x4008'0000'0000'1040})
+                                   : std::ldexp(multiple(random), -level(random));
+                const auto bits = static_cast<std::int64_t>(std::bit_cast<std::uint64_t>(centre));
+                v = centre == 0.0
+                        ? 0.0
+                        : std::bit_cast<double>(static_cast<std::uint64_t>(bits + units(random)));
+            }
+            for (double x : {0.001, 0.05, 0.3, 0.9, 2.0}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "side " << n << " spread " << spread << " x " << x);
+                std::vector<double> expected = tile;
+                double expectedKept = 33.0;
+                NaiveThreshold(expected, x, expectedKept);
+                std::vector<double> actual = tile;
+                Tested transform;
+                transform.KeptPercent = 33.0;
+                transform.Threshold(actual.data(), n, x);
+                ASSERT_EQ(Bits(actual), Bits(expected));
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(transform.KeptPercent),
+                          std::bit_cast<std::uint64_t>(expectedKept));
+            }
+        }
+    }
+}
+
 // Tiles of 4 Mi values are sorted a range of magnitudes at a time; a range can be one value
 // repeated past the range size (ties), and the walk can cross several ranges, stop in the last
 // one or never stop. The plain rule's sort is shared by the error fractions of one tile.
