@@ -15,7 +15,9 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <span>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -260,4 +262,34 @@ TEST(PageConversion, RefusesSidesWithoutRoomForTheTiles) {
     s.Side = 0;
     s.TileCount = 1;
     EXPECT_THROW(PageConversion(s, 16, 16), std::invalid_argument);
+}
+
+// A plane of one tile is handed back even when its tile fails halfway: what the caller reads
+// afterwards is the plane's memory, not a freed one.
+TEST(PageConversion, FailedOneTilePageKeepsItsPlanes) {
+    class FailingInverse : public Transform {
+    public:
+        void Forward(double*, std::uint32_t) override {}
+        void Inverse(double*, std::uint32_t) override {
+            throw std::runtime_error("inverse failed");
+        }
+    };
+    const auto pixels = TestImage(32, 32, 4);
+    ConversionSettings s;
+    s.Side = 32;
+    s.TileCount = 1;
+    s.Order = 0; // zigzag: the tile is a copy, and its plane is lent out meanwhile
+    PageConversion conversion(s, 32, 32);
+    conversion.Read(View(pixels, 32, 32));
+    FailingInverse a;
+    FailingInverse b;
+    Transform* transforms[] = {&a, &b};
+    EXPECT_THROW(conversion.Run(transforms), std::runtime_error);
+    for (std::size_t c = 0; c < 3; ++c) {
+        const std::span<double> plane = conversion.Plane(c);
+        ASSERT_NE(plane.data(), nullptr) << "channel " << c;
+        plane[0] = 1.0;
+        plane[plane.size() - 1] = 2.0;
+        EXPECT_EQ(plane[0] + plane[plane.size() - 1], 3.0) << "channel " << c;
+    }
 }
