@@ -302,7 +302,7 @@ std::size_t SpreadAndWalk(const double* data, std::size_t count, const std::size
 // The stop of a walk over a large tile's magnitudes, whose prefixes prefixCounts has counted:
 // the ranges are gathered and sorted one after the other, from the smallest magnitudes up, until
 // the walk stops. Returns the stop's rank among all magnitudes, or NoStop, and sets cut to the
-// magnitude there. keys must hold 2 * largest range + 1 doubles.
+// magnitude there. keys must hold the doubles PlanRanges asks for.
 std::size_t WalkRanges(const double* data, std::size_t count,
                        const std::vector<std::uint32_t>& prefixCounts,
                        const std::vector<std::size_t>& rangeEnds, double* keys,
@@ -316,20 +316,28 @@ std::size_t WalkRanges(const double* data, std::size_t count,
             inRange += prefixCounts[p];
             exponents[p >> PrefixMantissaBits] += prefixCounts[p];
         }
+        // A range of one prefix beyond RangeKeys keys, most often one value repeated (zeros),
+        // is sorted where it is gathered, with no second array.
+        const bool oversized = inRange > RangeKeys;
         // Every magnitude is stored and only those in the range move the end on: no branch
         // to mispredict.
         const std::uint64_t low = std::uint64_t{begin} << PrefixShift;
         const std::uint64_t width = std::uint64_t{end - begin} << PrefixShift;
-        double* gathered = keys + inRange;
+        double* gathered = oversized ? keys : keys + inRange;
         std::size_t k = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const double magnitude = std::fabs(data[i]);
             gathered[k] = magnitude;
             k += Bits(magnitude) - low < width ? 1 : 0;
         }
-        const std::size_t found =
-            SpreadAndWalk(gathered, inRange, exponents.data(), begin >> PrefixMantissaBits,
-                          (end - 1) >> PrefixMantissaBits, keys, buckets, walk);
+        std::size_t found = NoStop;
+        if (oversized) {
+            RadixSort(keys, inRange);
+            found = walk.Through(keys, inRange);
+        } else {
+            found = SpreadAndWalk(gathered, inRange, exponents.data(), begin >> PrefixMantissaBits,
+                                  (end - 1) >> PrefixMantissaBits, keys, buckets, walk);
+        }
         if (found != NoStop) {
             cut = keys[found];
             return below + found;
@@ -342,22 +350,26 @@ std::size_t WalkRanges(const double* data, std::size_t count,
 
 // Where the ranges end, in prefixes: consecutive prefixes from the lowest used one, each range
 // as many as keep it within RangeKeys keys, or one prefix that holds more on its own. Sets
-// largest to the largest range.
+// needed to the doubles WalkRanges needs for them: twice a range and one more for the gathering,
+// a range of one prefix beyond RangeKeys keys and one more.
 std::vector<std::size_t> PlanRanges(const std::vector<std::uint32_t>& prefixCounts,
-                                    std::size_t lowest, std::size_t highest, std::size_t& largest) {
+                                    std::size_t lowest, std::size_t highest, std::size_t& needed) {
     std::vector<std::size_t> ends;
-    largest = 0;
+    needed = 0;
     std::size_t held = 0;
+    const auto close = [&] {
+        needed = std::max(needed, held > RangeKeys ? held + 1 : 2 * held + 1);
+        held = 0;
+    };
     for (std::size_t p = lowest; p <= highest; ++p) {
         if (held > 0 && held + prefixCounts[p] > RangeKeys) {
             ends.push_back(p);
-            largest = std::max(largest, held);
-            held = 0;
+            close();
         }
         held += prefixCounts[p];
     }
     ends.push_back(highest + 1);
-    largest = std::max(largest, held);
+    close();
     return ends;
 }
 
@@ -426,10 +438,10 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
             RadixSort(keys, count);
             stop = walk.Through(keys, count);
         } else if (ranged) {
-            std::size_t largestRange = 0;
-            const std::vector<std::size_t> ends = PlanRanges(prefixScratch, smallest >> PrefixShift,
-                                                             largest >> PrefixShift, largestRange);
-            keys = Scratch(2 * largestRange + 1);
+            std::size_t needed = 0;
+            const std::vector<std::size_t> ends =
+                PlanRanges(prefixScratch, smallest >> PrefixShift, largest >> PrefixShift, needed);
+            keys = Scratch(needed);
             stop = WalkRanges(data, count, prefixScratch, ends, keys, bucketScratch, walk, cut);
         } else {
             stop = SpreadAndWalk(data, count, exponents.data(), smallest >> MantissaBits,

@@ -273,18 +273,30 @@ TEST(ThresholdTest, NearlyEqualClustersMatchPlainRuleBitForBit) {
 }
 
 // Tiles of 4 Mi values are sorted a range of magnitudes at a time; a range can be one value
-// repeated past the range size (ties), and the walk can cross several ranges, stop in the last
-// one or never stop. The plain rule's sort is shared by the error fractions of one tile.
+// repeated past the range size (ties) or hold more than the range size of different values in
+// one narrow band, and the walk can cross several ranges, stop in the last one or never stop. The
+// plain rule's sort is shared by the error fractions of one tile.
 TEST(ThresholdTest, LargestTilesMatchPlainRuleBitForBit) {
     constexpr std::uint32_t n = 2048;
     std::mt19937_64 random(77);
     std::normal_distribution<double> normal(0.0, 1.0);
     std::uniform_int_distribution<int> small(-3, 3);
     std::uniform_real_distribution<double> exponent(-40.0, 20.0);
-    for (int kind = 0; kind < 2; ++kind) {
+    // Kind 2 puts every value in one narrow band just above 1, all of them different.
+    std::uniform_int_distribution<std::uint64_t> lowBits(0, (std::uint64_t{1} << 40) - 1);
+    for (int kind = 0; kind < 3; ++kind) {
         std::vector<double> tile(std::size_t{n} * n);
         for (double& v : tile) {
-            v = kind == 0 ? normal(random) * std::exp2(exponent(random)) : small(random) * 0.5;
+            switch (kind) {
+            case 0:
+                v = normal(random) * std::exp2(exponent(random));
+                break;
+            case 1:
+                v = small(random) * 0.5;
+                break;
+            default:
+                v = std::bit_cast<double>(std::bit_cast<std::uint64_t>(1.0) + lowBits(random));
+            }
         }
         std::vector<double> magnitude(tile.size());
         double total = 0.0;
