@@ -47,6 +47,19 @@ std::size_t Threads(std::size_t asked, std::size_t n) {
     return n >= 512 ? std::max<std::size_t>(asked, 1) : 1;
 }
 
+// Calls visit(x0, columns, y0, rows) for every block of the width x height region, a strip of
+// columns per task on the threads.
+template <class Visit>
+void ForEachBlock(std::size_t width, std::size_t height, std::size_t threads, const Visit& visit) {
+    ParallelFor(Strips(width), threads, [&](std::size_t strip, std::size_t) {
+        const std::size_t x0 = strip * StripColumns;
+        const std::size_t columns = std::min(width - x0, StripColumns);
+        for (std::size_t y0 = 0; y0 < height; y0 += StripRows) {
+            visit(x0, columns, y0, std::min(height - y0, StripRows));
+        }
+    });
+}
+
 } // namespace
 
 void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<double> green,
@@ -58,30 +71,26 @@ void ReadSquare(RgbView image, std::size_t n, std::span<double> red, std::span<d
     // Each block passes through a small transposed copy: the image is read along its rows and
     // every plane written along its own, so no stride of a power-of-two side lands all its
     // lines in one cache set.
-    ParallelFor(Strips(width), Threads(threads, n), [&](std::size_t strip, std::size_t) {
-        std::array<std::uint32_t, StripColumns * StripRows> local;
-        const std::size_t x0 = strip * StripColumns;
-        const std::size_t columns = std::min(width - x0, StripColumns);
-        for (std::size_t y0 = 0; y0 < height; y0 += StripRows) {
-            const std::size_t rows = std::min(height - y0, StripRows);
-            for (std::size_t y = 0; y < rows; ++y) {
-                const std::uint32_t* row =
-                    image.Pixels + static_cast<std::ptrdiff_t>(y0 + y) * image.Stride + x0;
-                for (std::size_t x = 0; x < columns; ++x) {
-                    local[x * StripRows + y] = row[x];
-                }
-            }
-            for (std::size_t x = 0; x < columns; ++x) {
-                const std::size_t at = (x0 + x) * n + y0;
-                const std::uint32_t* column = local.data() + x * StripRows;
-                for (std::size_t y = 0; y < rows; ++y) {
-                    red[at + y] = RedOf(column[y]);
-                    green[at + y] = GreenOf(column[y]);
-                    blue[at + y] = BlueOf(column[y]);
-                }
-            }
-        }
-    });
+    ForEachBlock(width, height, Threads(threads, n),
+                 [&](std::size_t x0, std::size_t columns, std::size_t y0, std::size_t rows) {
+                     std::array<std::uint32_t, StripColumns * StripRows> local;
+                     for (std::size_t y = 0; y < rows; ++y) {
+                         const std::uint32_t* row =
+                             image.Pixels + static_cast<std::ptrdiff_t>(y0 + y) * image.Stride + x0;
+                         for (std::size_t x = 0; x < columns; ++x) {
+                             local[x * StripRows + y] = row[x];
+                         }
+                     }
+                     for (std::size_t x = 0; x < columns; ++x) {
+                         const std::size_t at = (x0 + x) * n + y0;
+                         const std::uint32_t* column = local.data() + x * StripRows;
+                         for (std::size_t y = 0; y < rows; ++y) {
+                             red[at + y] = RedOf(column[y]);
+                             green[at + y] = GreenOf(column[y]);
+                             blue[at + y] = BlueOf(column[y]);
+                         }
+                     }
+                 });
     // White where the square reaches past the image: below it in every column, and whole
     // columns right of it.
     for (std::size_t x = 0; x < n; ++x) {
@@ -100,26 +109,24 @@ void ComposeSquare(std::span<const double> red, std::span<const double> green,
     CheckView(target, "target");
     const std::size_t width = std::min(n, static_cast<std::size_t>(target.Width));
     const std::size_t height = std::min(n, static_cast<std::size_t>(target.Height));
-    ParallelFor(Strips(width), Threads(threads, n), [&](std::size_t strip, std::size_t) {
-        std::array<std::uint32_t, StripColumns * StripRows> local;
-        const std::size_t x0 = strip * StripColumns;
-        const std::size_t columns = std::min(width - x0, StripColumns);
-        for (std::size_t y0 = 0; y0 < height; y0 += StripRows) {
-            const std::size_t rows = std::min(height - y0, StripRows);
-            for (std::size_t x = 0; x < columns; ++x) {
-                const std::size_t at = (x0 + x) * n + y0;
-                for (std::size_t y = 0; y < rows; ++y) {
-                    local[y * StripColumns + x] =
-                        0xFF000000u | static_cast<std::uint32_t>(GreyLevel(red[at + y])) << 16 |
-                        static_cast<std::uint32_t>(GreyLevel(green[at + y])) << 8 |
-                        static_cast<std::uint32_t>(GreyLevel(blue[at + y]));
-                }
-            }
-            for (std::size_t y = 0; y < rows; ++y) {
-                std::uint32_t* row =
-                    target.Pixels + static_cast<std::ptrdiff_t>(y0 + y) * target.Stride + x0;
-                std::copy_n(local.data() + y * StripColumns, columns, row);
-            }
-        }
-    });
+    ForEachBlock(width, height, Threads(threads, n),
+                 [&](std::size_t x0, std::size_t columns, std::size_t y0, std::size_t rows) {
+                     std::array<std::uint32_t, StripColumns * StripRows> local;
+                     for (std::size_t x = 0; x < columns; ++x) {
+                         const std::size_t at = (x0 + x) * n + y0;
+                         for (std::size_t y = 0; y < rows; ++y) {
+                             local[y * StripColumns + x] =
+                                 0xFF000000u |
+                                 static_cast<std::uint32_t>(GreyLevel(red[at + y])) << 16 |
+                                 static_cast<std::uint32_t>(GreyLevel(green[at + y])) << 8 |
+                                 static_cast<std::uint32_t>(GreyLevel(blue[at + y]));
+                         }
+                     }
+                     for (std::size_t y = 0; y < rows; ++y) {
+                         std::uint32_t* row = target.Pixels +
+                                              static_cast<std::ptrdiff_t>(y0 + y) * target.Stride +
+                                              x0;
+                         std::copy_n(local.data() + y * StripColumns, columns, row);
+                     }
+                 });
 }

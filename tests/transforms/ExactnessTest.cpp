@@ -33,8 +33,8 @@ constexpr unsigned MaxLog = 16;
 
 // Values like transform inputs and outputs: mostly moderate, some tiny, some huge, some
 // negative, a few signed zeros.
-std::vector<double> RandomValues(std::size_t count, std::uint64_t seed) {
-    std::mt19937_64 random(seed);
+std::vector<double> RandomValues(std::size_t count, std::uint64_t variant) {
+    std::mt19937_64 random(variant);
     std::normal_distribution<double> normal(0.0, 1.0);
     std::uniform_int_distribution<int> kind(0, 99);
     std::uniform_real_distribution<double> exponent(-30.0, 30.0);
@@ -204,8 +204,8 @@ INSTANTIATE_TEST_SUITE_P(AllClasses, TileExactnessTest,
 
 // Threshold tiles: coefficient-like spreads, heavy ties, one dominant value, and tiles whose
 // energy overflows or holds a NaN.
-std::vector<double> ThresholdTile(std::size_t count, int kind, std::uint64_t seed) {
-    std::mt19937_64 random(seed);
+std::vector<double> ThresholdTile(std::size_t count, int kind, std::uint64_t variant) {
+    std::mt19937_64 random(variant);
     std::normal_distribution<double> normal(0.0, 1.0);
     std::uniform_int_distribution<int> small(-3, 3);
     std::uniform_real_distribution<double> exponent(-40.0, 20.0);
