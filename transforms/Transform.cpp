@@ -107,6 +107,10 @@ public:
         return a < count ? a : NoStop;
     }
 
+    // The least partial sum that passes, when the test is monotone and some sum passes.
+    bool Bounded() const { return finite && !std::isnan(least); }
+    double Least() const { return least; }
+
 private:
     double rootTotal;
     double x;
@@ -118,6 +122,8 @@ private:
 // Pieces up to InsertionLimit keys are sorted by insertion, up to SmallSort by std::sort.
 constexpr std::size_t InsertionLimit = 16;
 constexpr std::size_t SmallSort = 256;
+// Tiles up to DirectKeys values sort their magnitudes as they are.
+constexpr std::size_t DirectKeys = 16;
 constexpr unsigned MantissaBits = 52;
 constexpr std::uint64_t MantissaMask = (std::uint64_t{1} << MantissaBits) - 1;
 constexpr std::size_t Exponents = 2048;
@@ -373,6 +379,238 @@ std::vector<std::size_t> PlanRanges(const std::vector<std::uint32_t>& prefixCoun
     return ends;
 }
 
+// Locating the stop without sorting. The walk's partial sum after k values is a sum of the k
+// smallest squares, and the walk only needs to know where it first reaches the least passing sum.
+// For non-negative terms, a sum in which no term goes through more than h roundings lies within
+// gamma_h = h u / (1 - h u) of the exact sum, relatively, however it is grouped (u = 2^-53;
+// N. J. Higham, Accuracy and Stability of Numerical Algorithms, 2nd ed., 2002, section 4.2). So
+// the walk's sum at every boundary between buckets of magnitudes lies within 2 gamma_h of the
+// squares summed bucket by bucket in any order: the band below. Only the buckets where the band
+// reaches the least passing sum are narrowed further, and their few keys sorted; the walk through
+// them then runs from both ends of the band. Rounded addition keeps order, so the true walk stops
+// between the two runs' stops, and where they agree that is its stop. Where they do not (a sum
+// within the band's width of the least passing one), the caller sorts and walks everything.
+// Every term here goes through at most count + BandRoundings roundings: its bucket's sum, the
+// sums of the buckets before it, and one more per narrowing.
+constexpr double BandRoundings = 8192.0;
+// Pass one tallies each exponent this many ways, consecutive values in turn, so that neighbours
+// of one exponent do not wait on each other's sum.
+constexpr std::size_t TallyWays = 4;
+static_assert(TallyWays == 4, "Threshold adds the four tallies of an exponent in one expression");
+// A band holding at most this many keys is sorted; larger ones are narrowed by a digit first.
+constexpr std::size_t BandSortKeys = 64;
+
+class Band {
+public:
+    Band(std::size_t count, double least)
+        : least(least),
+          slack(4.0 * (static_cast<double>(count) + BandRoundings) * 0x1p-53 + 0x1p-51) {}
+
+    // The widening adds the smallest normal double, which covers rounding below it.
+    double Lower(double sum) const {
+        return std::max(0.0, sum - sum * slack - std::numeric_limits<double>::min());
+    }
+    double Upper(double sum) const {
+        return sum + sum * slack + std::numeric_limits<double>::min();
+    }
+    // Where the band can first reach the least passing sum, and where it surely has.
+    bool MayPass(double sum) const { return Upper(sum) >= least; }
+    bool Passes(double sum) const { return Lower(sum) >= least; }
+    double Least() const { return least; }
+
+private:
+    double least;
+    double slack;
+};
+
+// How many magnitudes have an exponent, and the sum of their squares.
+struct ExponentTally {
+    std::size_t Exponent;
+    std::size_t Keys;
+    double Energy;
+};
+
+// The keys between two bit patterns: how many, the estimated walk sum before the first of them
+// and their rank among all magnitudes.
+struct BandRange {
+    std::uint64_t Low = 0;
+    std::uint64_t End = 0;
+    std::size_t Keys = 0;
+    double SumBefore = 0.0;
+    std::size_t RankBefore = 0;
+};
+
+// Chooses, among consecutive buckets with the given counts and sums of squares that follow sum
+// and rank, the run from the first whose band may reach the least passing sum to the first whose
+// band surely has. bounds(b) gives bucket b's bit patterns. Returns false when no bucket surely
+// passes; none that may pass sets range.Keys to 0.
+template <class Counts, class Sums, class Bounds>
+bool ChooseBuckets(const Band& band, std::size_t buckets, const Counts& counts, const Sums& sums,
+                   const Bounds& bounds, double sum, std::size_t rank, BandRange& range) {
+    range.Keys = 0;
+    double before = sum;
+    double prefix = 0.0;
+    bool may = false;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        const std::size_t keys = counts(b);
+        if (keys == 0) {
+            continue;
+        }
+        prefix = prefix + sums(b);
+        const double next = sum + prefix;
+        if (!may && band.MayPass(next)) {
+            may = true;
+            range.Low = bounds(b).first;
+            range.SumBefore = before;
+            range.RankBefore = rank;
+        }
+        if (may) {
+            range.Keys += keys;
+            range.End = bounds(b).second;
+            if (band.Passes(next)) {
+                return true;
+            }
+        }
+        before = next;
+        rank += keys;
+    }
+    return false;
+}
+
+// Copies the magnitudes whose bit patterns lie in [low, end) to keys, which must hold one more
+// than their number. Returns how many were copied.
+std::size_t Gather(const double* data, std::size_t count, std::uint64_t low, std::uint64_t end,
+                   double* keys) {
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double magnitude = std::fabs(data[i]);
+        keys[k] = magnitude;
+        k += Bits(magnitude) - low < end - low ? 1 : 0;
+    }
+    return k;
+}
+
+// Finds the walk's stop from pass one's counts and sums of squares of the exponents in use, in
+// ascending order. Returns true with stop (NoStop when the walk surely never stops) and cut set
+// when the band decides, false when the caller must sort. take(c) gives scratch for c doubles.
+template <class Take>
+bool LocateStop(const double* data, std::size_t count, const Band& band,
+                const ExponentTally* tallies, std::size_t occupied, const Take& take,
+                std::size_t& stop, double& cut) {
+    BandRange range;
+    const bool passes = ChooseBuckets(
+        band, occupied, [&](std::size_t b) { return tallies[b].Keys; },
+        [&](std::size_t b) { return tallies[b].Energy; },
+        [&](std::size_t b) {
+            return std::pair{std::uint64_t{tallies[b].Exponent} << MantissaBits,
+                             std::uint64_t{tallies[b].Exponent + 1} << MantissaBits};
+        },
+        0.0, 0, range);
+    if (!passes) {
+        if (range.Keys != 0) {
+            return false;
+        }
+        stop = NoStop;
+        return true;
+    }
+    // Narrowed a digit at a time; the keys are gathered once they fit a range of the ranged
+    // sort, and kept to exactly the band's.
+    double* keys = nullptr;
+    while (range.Keys > BandSortKeys && range.End - range.Low > 1) {
+        if (keys == nullptr && range.Keys <= RangeKeys) {
+            keys = take(range.Keys + 1);
+            if (Gather(data, count, range.Low, range.End, keys) != range.Keys) {
+                return false;
+            }
+        }
+        const int top = std::bit_width(range.Low ^ (range.End - 1));
+        const int width = std::min(top, static_cast<int>(DigitBits));
+        const unsigned shift = static_cast<unsigned>(top - width);
+        const std::uint64_t first = range.Low >> shift;
+        // Several tallies per digit, as in pass one.
+        std::array<std::size_t, TallyWays * DigitBuckets> counts{};
+        std::array<double, TallyWays * DigitBuckets> sums{};
+        const auto tally = [&](double magnitude, std::size_t way) {
+            const std::size_t slot = TallyWays * ((Bits(magnitude) >> shift) - first) + way;
+            ++counts[slot];
+            sums[slot] = sums[slot] + magnitude * magnitude;
+        };
+        if (keys != nullptr) {
+            for (std::size_t i = 0; i < range.Keys; ++i) {
+                tally(keys[i], i % TallyWays);
+            }
+        } else {
+            for (std::size_t i = 0; i < count; ++i) {
+                const double magnitude = std::fabs(data[i]);
+                if (Bits(magnitude) - range.Low < range.End - range.Low) {
+                    tally(magnitude, i % TallyWays);
+                }
+            }
+        }
+        BandRange narrower;
+        const std::uint64_t low = range.Low;
+        const std::uint64_t end = range.End;
+        if (!ChooseBuckets(
+                band, std::size_t{1} << width,
+                [&](std::size_t d) {
+                    const std::size_t* c = counts.data() + TallyWays * d;
+                    return c[0] + c[1] + c[2] + c[3];
+                },
+                [&](std::size_t d) {
+                    const double* e = sums.data() + TallyWays * d;
+                    return ((e[0] + e[1]) + e[2]) + e[3];
+                },
+                [&](std::size_t d) {
+                    return std::pair{std::max(low, (first + d) << shift),
+                                     std::min(end, (first + d + 1) << shift)};
+                },
+                range.SumBefore, range.RankBefore, narrower) ||
+            (narrower.Low == low && narrower.End == end)) {
+            // A band as wide as the range: squares near the subnormals.
+            return false;
+        }
+        if (keys != nullptr) {
+            std::size_t k = 0;
+            for (std::size_t i = 0; i < range.Keys; ++i) {
+                keys[k] = keys[i];
+                k += Bits(keys[i]) - narrower.Low < narrower.End - narrower.Low ? 1 : 0;
+            }
+        }
+        range = narrower;
+    }
+    const bool single = range.End - range.Low == 1;
+    if (!single) {
+        if (keys == nullptr) {
+            keys = take(range.Keys + 1);
+            if (Gather(data, count, range.Low, range.End, keys) != range.Keys) {
+                return false;
+            }
+        }
+        RadixSort(keys, range.Keys);
+    }
+    const double value = ToDouble(range.Low);
+    double lower = band.Lower(range.SumBefore);
+    double upper = band.Upper(range.SumBefore);
+    std::size_t upperStop = NoStop;
+    for (std::size_t t = 0; t < range.Keys; ++t) {
+        const double key = single ? value : keys[t];
+        lower = lower + key * key;
+        upper = upper + key * key;
+        if (upperStop == NoStop && upper >= band.Least()) {
+            upperStop = t;
+        }
+        if (lower >= band.Least()) {
+            if (upperStop != t) {
+                return false;
+            }
+            stop = range.RankBefore + t;
+            cut = key;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void Transform::Threshold(double* data, std::uint32_t n, double x) {
@@ -388,35 +626,66 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
         throw std::invalid_argument("Threshold: data is null");
     }
     // The energy in array order, the smallest and largest magnitudes, and either the magnitudes
-    // themselves or how many fall in each exponent, or for large tiles in each prefix. Tiles too
-    // small to gain from buckets, and those too large for their 32-bit bounds, sort the
-    // magnitudes as they are.
-    const bool direct = count <= SmallSort || count > std::numeric_limits<std::uint32_t>::max();
+    // themselves or how many fall in each exponent and the sum of their squares. Tiles too small
+    // to gain from buckets, and those too large for their 32-bit bounds, sort the magnitudes as
+    // they are.
+    const bool direct = count <= DirectKeys || count > std::numeric_limits<std::uint32_t>::max();
     const bool ranged = !direct && count > LargeTile;
-    // Scratch is taken before anything changes; a ranged tile's size is known after the count.
-    double* keys = ranged ? nullptr : Scratch(count);
-    if (ranged) {
-        prefixScratch.assign(Prefixes, 0);
-    }
-    // Zeroed only where counted: at the smallest tiles clearing it would cost more than the rest.
-    std::array<std::size_t, Exponents> exponents;
-    if (!direct && !ranged) {
-        exponents.fill(0);
+    // Scratch is taken before anything changes; for the other tiles, once it is known how much.
+    double* keys = direct ? Scratch(count) : nullptr;
+    if (!direct && exponentCounts.empty()) {
+        exponentCounts.assign(Exponents * TallyWays, 0);
+        exponentSums.assign(Exponents * TallyWays, 0.0);
     }
     double total = 0.0;
     std::uint64_t smallest = ~std::uint64_t{0};
+    std::uint64_t belowNonzero = ~std::uint64_t{0};
     std::uint64_t largest = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double magnitude = std::fabs(data[i]);
-        total = total + magnitude * magnitude;
-        smallest = std::min(smallest, Bits(magnitude));
-        largest = std::max(largest, Bits(magnitude));
-        if (direct) {
+    if (direct) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const double magnitude = std::fabs(data[i]);
+            total = total + magnitude * magnitude;
+            smallest = std::min(smallest, Bits(magnitude));
+            largest = std::max(largest, Bits(magnitude));
             keys[i] = magnitude;
-        } else if (ranged) {
-            ++prefixScratch[Bits(magnitude) >> PrefixShift];
-        } else {
-            ++exponents[Bits(magnitude) >> MantissaBits];
+        }
+    } else {
+        std::uint32_t* tallyCounts = exponentCounts.data();
+        double* tallySums = exponentSums.data();
+        for (std::size_t i = 0; i < count; ++i) {
+            const double magnitude = std::fabs(data[i]);
+            const double square = magnitude * magnitude;
+            total = total + square;
+            smallest = std::min(smallest, Bits(magnitude));
+            // Zero wraps round to the largest pattern.
+            belowNonzero = std::min(belowNonzero, Bits(magnitude) - 1);
+            largest = std::max(largest, Bits(magnitude));
+            const std::size_t slot = (Bits(magnitude) >> MantissaBits) * TallyWays + i % TallyWays;
+            ++tallyCounts[slot];
+            tallySums[slot] = tallySums[slot] + square;
+        }
+    }
+    // The exponents in use, read off the tallies and cleared: zero's, and those from the
+    // smallest nonzero magnitude's to the largest's. Zeros beside small coefficients would
+    // otherwise make a thousand exponents to look through.
+    const std::size_t lowest = smallest >> MantissaBits;
+    const std::size_t highest = largest >> MantissaBits;
+    std::array<ExponentTally, Exponents> tallies;
+    std::size_t occupied = 0;
+    if (!direct) {
+        const std::size_t lowestNonzero =
+            belowNonzero == ~std::uint64_t{0} ? highest : (belowNonzero + 1) >> MantissaBits;
+        for (std::size_t e = lowest; e <= highest; e = e < lowestNonzero ? lowestNonzero : e + 1) {
+            std::uint32_t* tallyCounts = exponentCounts.data() + e * TallyWays;
+            double* tallySums = exponentSums.data() + e * TallyWays;
+            const std::size_t keys =
+                std::size_t{tallyCounts[0]} + tallyCounts[1] + tallyCounts[2] + tallyCounts[3];
+            if (keys != 0) {
+                tallies[occupied++] = {
+                    e, keys, ((tallySums[0] + tallySums[1]) + tallySums[2]) + tallySums[3]};
+                std::fill_n(tallyCounts, TallyWays, 0);
+                std::fill_n(tallySums, TallyWays, 0.0);
+            }
         }
     }
     if (total == 0.0) {
@@ -434,23 +703,37 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
         cut = ToDouble(smallest);
     } else {
         Walk walk(rootTotal, x);
-        if (direct) {
+        const bool located = !direct && walk.Bounded() &&
+                             LocateStop(
+                                 data, count, Band(count, walk.Least()), tallies.data(), occupied,
+                                 [this](std::size_t c) { return Scratch(c); }, stop, cut);
+        if (!located && direct) {
             RadixSort(keys, count);
             stop = walk.Through(keys, count);
-        } else if (ranged) {
+        } else if (!located && ranged) {
+            prefixScratch.assign(Prefixes, 0);
+            for (std::size_t i = 0; i < count; ++i) {
+                ++prefixScratch[Bits(std::fabs(data[i])) >> PrefixShift];
+            }
             std::size_t needed = 0;
             const std::vector<std::size_t> ends =
                 PlanRanges(prefixScratch, smallest >> PrefixShift, largest >> PrefixShift, needed);
             keys = Scratch(needed);
             stop = WalkRanges(data, count, prefixScratch, ends, keys, bucketScratch, walk, cut);
-        } else {
-            stop = SpreadAndWalk(data, count, exponents.data(), smallest >> MantissaBits,
-                                 largest >> MantissaBits, keys, bucketScratch, walk);
+        } else if (!located) {
+            keys = Scratch(count);
+            std::array<std::size_t, Exponents> exponents;
+            std::fill(exponents.begin() + lowest, exponents.begin() + highest + 1, 0);
+            for (std::size_t t = 0; t < occupied; ++t) {
+                exponents[tallies[t].Exponent] = tallies[t].Keys;
+            }
+            stop = SpreadAndWalk(data, count, exponents.data(), lowest, highest, keys,
+                                 bucketScratch, walk);
         }
         // A walk that never stops has sorted everything: the cut is the largest magnitude.
         if (stop == NoStop) {
             cut = ToDouble(largest);
-        } else if (!ranged) {
+        } else if (!located && !ranged) {
             cut = keys[stop];
         }
     }

@@ -71,4 +71,8 @@ private:
     // largest tiles.
     std::vector<std::uint32_t> bucketScratch;
     std::vector<std::uint32_t> prefixScratch;
+    // Threshold's counts and sums of squares per exponent, several per exponent; all zero
+    // between calls.
+    std::vector<std::uint32_t> exponentCounts;
+    std::vector<double> exponentSums;
 };

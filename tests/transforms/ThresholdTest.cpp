@@ -174,6 +174,17 @@ TEST(ThresholdTest, NanCoefficientSurvivesAndStopsNothing) {
     EXPECT_EQ(data[2], -2.0);
     EXPECT_EQ(data[3], 3.0);
     EXPECT_EQ(transform.KeptPercent, 12.5);
+
+    // A larger tile: no coefficient ranks above the NaN, so none is below the cut either.
+    std::vector<double> large(64 * 64);
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<double>(i % 97) - 48.0;
+    }
+    large[100] = nan;
+    std::vector<double> original = large;
+    transform.Threshold(large.data(), 64, 0.5);
+    EXPECT_EQ(Bits(large), Bits(original));
+    EXPECT_EQ(transform.KeptPercent, 12.5);
 }
 
 // Random tiles of several kinds at many error fractions: the same bits as the plain rule, both
@@ -327,6 +338,65 @@ TEST(ThresholdTest, LargestTilesMatchPlainRuleBitForBit) {
                 ASSERT_EQ(std::bit_cast<std::uint64_t>(actual[i]),
                           std::bit_cast<std::uint64_t>(expected))
                     << "at " << i;
+            }
+        }
+    }
+}
+
+// The walk can be placed without sorting everything, but only when no partial sum lies within
+// rounding of the least passing one. Error fractions equal to the walk's own ratios, and one unit
+// either side, put the stop right on such a sum; tiles scaled to the largest and to subnormal
+// squares test the edges of the arithmetic.
+TEST(ThresholdTest, StopsOnTheWalksOwnRatiosMatchPlainRule) {
+    std::mt19937_64 random(31);
+    std::normal_distribution<double> normal(0.0, 1.0);
+    std::uniform_int_distribution<int> small(-3, 3);
+    std::uniform_int_distribution<int> units(-40, 40);
+    for (std::uint32_t n : {32u, 64u, 256u}) {
+        for (int kind = 0; kind < 3; ++kind) {
+            for (int scale : {0, 500, -560}) {
+                std::vector<double> tile(std::size_t{n} * n);
+                for (double& v : tile) {
+                    switch (kind) {
+                    case 0:
+                        v = normal(random) * 50.0;
+                        break;
+                    case 1:
+                        v = small(random) * 0.75;
+                        break;
+                    default: // nearly equal values around 3
+                        v = std::bit_cast<double>(std::bit_cast<std::uint64_t>(3.0) +
+                                                  static_cast<std::uint64_t>(units(random) + 40));
+                    }
+                    v = std::ldexp(v, scale);
+                }
+                std::vector<double> magnitude(tile.size());
+                double total = 0.0;
+                for (std::size_t i = 0; i < tile.size(); ++i) {
+                    magnitude[i] = std::fabs(tile[i]);
+                    total += magnitude[i] * magnitude[i];
+                }
+                std::sort(magnitude.begin(), magnitude.end());
+                double partial = 0.0;
+                std::vector<double> ratios;
+                for (std::size_t k = 0; k < magnitude.size(); ++k) {
+                    partial += magnitude[k] * magnitude[k];
+                    ratios.push_back(std::sqrt(partial) / std::sqrt(total));
+                }
+                for (std::size_t position : {std::size_t{0}, tile.size() / 100, tile.size() / 3,
+                                             tile.size() * 9 / 10, tile.size() - 2}) {
+                    const double ratio = ratios[position];
+                    if (std::isnan(ratio)) {
+                        continue; // squares all below the subnormals: no energy at all
+                    }
+                    for (double x :
+                         {ratio, std::nextafter(ratio, 0.0), std::nextafter(ratio, 2.0)}) {
+                        SCOPED_TRACE(::testing::Message()
+                                     << "side " << n << " kind " << kind << " scale 2^" << scale
+                                     << " position " << position << " x " << x);
+                        ASSERT_NO_FATAL_FAILURE(ExpectPlainRule(tile, n, x));
+                    }
+                }
             }
         }
     }
