@@ -70,16 +70,59 @@ std::uint32_t VectorLength(const double* data, std::uint32_t n) {
 
 } // namespace
 
+void Daubechies4DWT::StepInPlace(double* data, std::uint32_t length, std::int8_t direction,
+                                 double* details) {
+    const std::size_t L = length;
+    const std::size_t h = L / 2;
+    if (direction == 1) {
+        // Smooth output k replaces data[k] once pair k is read; every value it replaces was read
+        // by an earlier pair, except the first two, which the last pair wraps round to.
+        const double first = data[0];
+        const double second = data[1];
+        for (std::size_t k = 0; k + 1 < h; ++k) {
+            const double* a = data + 2 * k;
+            const double a0 = a[0];
+            const double a1 = a[1];
+            const double a2 = a[2];
+            const double a3 = a[3];
+            data[k] = C0 * a0 + C1 * a1 + C2 * a2 + C3 * a3;
+            details[k] = C3 * a0 - C2 * a1 + C1 * a2 - C0 * a3;
+        }
+        const double a0 = data[L - 2];
+        const double a1 = data[L - 1];
+        data[h - 1] = C0 * a0 + C1 * a1 + C2 * first + C3 * second;
+        details[h - 1] = C3 * a0 - C2 * a1 + C1 * first - C0 * second;
+        std::copy(details, details + h, data + h);
+        return;
+    }
+    // The details wait apart, and the outputs are written from the top down: pair i goes to 2i
+    // and 2i + 1, above the smooth values still to be read, except the last smooth value, which
+    // the first pair wraps round to.
+    std::copy(data + h, data + L, details);
+    const double lastSmooth = data[h - 1];
+    for (std::size_t i = h - 1; i > 0; --i) {
+        const double s0 = data[i - 1];
+        const double s1 = data[i];
+        const double d0 = details[i - 1];
+        const double d1 = details[i];
+        data[2 * i] = C2 * s0 + C1 * d0 + C0 * s1 + C3 * d1;
+        data[2 * i + 1] = C3 * s0 - C0 * d0 + C1 * s1 - C2 * d1;
+    }
+    const double s1 = data[0];
+    data[0] = C2 * lastSmooth + C1 * details[h - 1] + C0 * s1 + C3 * details[0];
+    data[1] = C3 * lastSmooth - C0 * details[h - 1] + C1 * s1 - C2 * details[0];
+}
+
 void Daubechies4DWT::Forward(double* data, std::uint32_t n) {
     const std::uint32_t length = VectorLength(data, n);
     if (length < 4) {
         return;
     }
-    const PointerBinding bound(Buffer, Scratch(std::size_t{length} + 1));
-    std::copy(data, data + length, Buffer + 1);
-    // The outputs go straight back to the tile: the same values as stepping Buffer in place
-    // and copying it back, without a second scratch array.
-    FilterOutputs(Buffer, length, 1, data);
+    // The step works on the tile itself: only the details need room of their own, half the tile
+    // where a copy of it would need all.
+    double* details = Scratch(length / 2);
+    const PointerBinding bound(Buffer, data);
+    StepInPlace(Buffer, length, 1, details);
 }
 
 void Daubechies4DWT::Inverse(double* data, std::uint32_t n) {
@@ -87,7 +130,7 @@ void Daubechies4DWT::Inverse(double* data, std::uint32_t n) {
     if (length < 4) {
         return;
     }
-    const PointerBinding bound(Buffer, Scratch(std::size_t{length} + 1));
-    std::copy(data, data + length, Buffer + 1);
-    FilterOutputs(Buffer, length, -1, data);
+    double* details = Scratch(length / 2);
+    const PointerBinding bound(Buffer, data);
+    StepInPlace(Buffer, length, -1, details);
 }

@@ -31,4 +31,11 @@ protected:
     // outputs straight to where they belong. length must be 4 or more and even.
     static void FilterOutputs(const double* a, std::uint32_t length, std::int8_t direction,
                               double* out);
+
+private:
+    // The same step on data[0 .. length - 1] in place (0-based), with details holding
+    // length / 2 doubles of scratch: the same operations in the same order as FilterOutputs.
+    // length must be 4 or more and even.
+    static void StepInPlace(double* data, std::uint32_t length, std::int8_t direction,
+                            double* details);
 };

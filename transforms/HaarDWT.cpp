@@ -27,25 +27,31 @@ void CheckStep(std::uint32_t len, const char* where) {
 
 } // namespace
 
+// The sums go straight to the front of Buffer: sum i is written after pair i is read, and
+// every value it replaces was read by an earlier pair. Only the differences wait in Temp.
 void HaarDWT::ForwardStep(std::uint32_t len) {
     CheckStep(len, "HaarDWT::ForwardStep");
     const std::size_t h = len / 2;
     for (std::size_t i = 0; i < h; ++i) {
-        Temp[i] = (Buffer[2 * i] + Buffer[2 * i + 1]) * K;
-        Temp[h + i] = (Buffer[2 * i] - Buffer[2 * i + 1]) * K;
+        const double a = Buffer[2 * i];
+        const double b = Buffer[2 * i + 1];
+        Buffer[i] = (a + b) * K;
+        Temp[i] = (a - b) * K;
     }
-    std::copy(Temp, Temp + len, Buffer);
+    std::copy(Temp, Temp + h, Buffer + h);
 }
 
+// The differences wait in Temp, and the pairs are written from the top down: pair i goes to
+// 2i and 2i + 1, above every sum still to be read.
 void HaarDWT::InverseStep(std::uint32_t len) {
     CheckStep(len, "HaarDWT::InverseStep");
     const std::size_t h = len / 2;
-    for (std::size_t i = 0; i < len; i += 2) {
-        const std::size_t m = h + i / 2;
-        Temp[i] = (Buffer[i / 2] + Buffer[m]) * K;
-        Temp[i + 1] = (Buffer[i / 2] - Buffer[m]) * K;
+    std::copy(Buffer + h, Buffer + len, Temp);
+    for (std::size_t i = h; i-- > 0;) {
+        const double sum = Buffer[i];
+        Buffer[2 * i] = (sum + Temp[i]) * K;
+        Buffer[2 * i + 1] = (sum - Temp[i]) * K;
     }
-    std::copy(Temp, Temp + len, Buffer);
 }
 
 void HaarDWT::ForwardAll(int len) {
@@ -90,7 +96,7 @@ void HaarDWT::Forward(double* data, std::uint32_t n) {
         return;
     }
     // Temp first: the tile itself is the working array, so nothing may fail once it is bound.
-    const PointerBinding boundTemp(Temp, Scratch(static_cast<std::size_t>(length)));
+    const PointerBinding boundTemp(Temp, Scratch(static_cast<std::size_t>(length) / 2));
     const PointerBinding boundBuffer(Buffer, data);
     ForwardAll(length);
 }
@@ -100,7 +106,7 @@ void HaarDWT::Inverse(double* data, std::uint32_t n) {
     if (length < 2) {
         return;
     }
-    const PointerBinding boundTemp(Temp, Scratch(static_cast<std::size_t>(length)));
+    const PointerBinding boundTemp(Temp, Scratch(static_cast<std::size_t>(length) / 2));
     const PointerBinding boundBuffer(Buffer, data);
     InverseAll(length);
 }

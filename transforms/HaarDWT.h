@@ -16,8 +16,9 @@ public:
     void Forward(double* data, std::uint32_t n) override;
     void Inverse(double* data, std::uint32_t n) override;
 
-    // One level on Buffer[0 .. len - 1] through Temp[0 .. len - 1]; both must hold len doubles.
-    // An odd len has an unpaired value and throws std::invalid_argument.
+    // One level on Buffer[0 .. len - 1] through Temp[0 .. len / 2 - 1]; Buffer must hold len
+    // doubles and Temp len / 2. An odd len has an unpaired value and throws
+    // std::invalid_argument.
     virtual void ForwardStep(std::uint32_t len);
     virtual void InverseStep(std::uint32_t len);
 
