@@ -101,6 +101,28 @@ std::shared_ptr<const std::uint32_t[]> ZigzagTable(std::size_t side) {
     return table;
 }
 
+namespace {
+
+// Calls visit(row, begin, end, z) band by band as ForEachBand does, z(column) giving the zigzag
+// position in that row. Tiles up to KeptSide read it from their kept table; larger ones compute
+// it, since their table would be as large as a quarter of the tile and read alongside it.
+template <class Visit>
+void ForEachPosition(std::size_t side, const Visit& visit) {
+    if (side <= KeptSide) {
+        const auto table = ZigzagTable(side);
+        ForEachBand(side, [&](std::size_t n, std::size_t begin, std::size_t end) {
+            const std::uint32_t* row = table.get() + n * side;
+            visit(n, begin, end, [row](std::size_t i) { return std::size_t{row[i]}; });
+        });
+        return;
+    }
+    ForEachBand(side, [&](std::size_t n, std::size_t begin, std::size_t end) {
+        visit(n, begin, end, [n, side](std::size_t i) { return ZigzagPosition(n, i, side); });
+    });
+}
+
+} // namespace
+
 void GatherTile(std::span<const double> plane, std::size_t stride, std::size_t row0,
                 std::size_t col0, std::size_t side, std::uint8_t order, std::span<double> tile) {
     CheckTile(plane.size(), stride, row0, col0, side, tile.size());
@@ -111,12 +133,10 @@ void GatherTile(std::span<const double> plane, std::size_t stride, std::size_t r
         }
         return;
     }
-    const auto table = ZigzagTable(side);
-    ForEachBand(side, [&](std::size_t n, std::size_t begin, std::size_t end) {
+    ForEachPosition(side, [&](std::size_t n, std::size_t begin, std::size_t end, const auto& z) {
         const double* row = origin + n * stride;
-        const std::uint32_t* z = table.get() + n * side;
         for (std::size_t i = begin; i < end; ++i) {
-            tile[z[i]] = row[i];
+            tile[z(i)] = row[i];
         }
     });
 }
@@ -131,12 +151,10 @@ void ScatterTile(std::span<const double> tile, std::size_t side, std::uint8_t or
         }
         return;
     }
-    const auto table = ZigzagTable(side);
-    ForEachBand(side, [&](std::size_t n, std::size_t begin, std::size_t end) {
+    ForEachPosition(side, [&](std::size_t n, std::size_t begin, std::size_t end, const auto& z) {
         double* row = origin + n * stride;
-        const std::uint32_t* z = table.get() + n * side;
         for (std::size_t i = begin; i < end; ++i) {
-            row[i] = tile[z[i]];
+            row[i] = tile[z(i)];
         }
     });
 }
