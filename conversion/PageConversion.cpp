@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -149,13 +150,13 @@ void PageConversion::Run(std::span<Transform* const> transforms, const std::atom
     original = PackRegion();
     RunTiles(
         start, transforms, cancel,
-        [&](const TilePlace& place, std::size_t, std::span<double> data, Transform& transform) {
+        [&](const TilePlace& place, std::size_t, std::span<double> data) {
             if (!inPlace) {
                 GatherTile(Plane(place.Channel), side, place.Row0, place.Col0, tileSide,
                            settings.Order, data);
             }
-            transform.Forward(data.data(), static_cast<std::uint32_t>(tileSide));
-        });
+        },
+        false);
 }
 
 TileCoefficients PageConversion::ForwardTiles(std::span<Transform* const> transforms,
@@ -205,16 +206,19 @@ void PageConversion::Run(const TileCoefficients& coefficients,
     const auto start = std::chrono::steady_clock::now();
     original = coefficients.original;
     FillUncovered();
-    RunTiles(start, transforms, cancel,
-             [&](const TilePlace&, std::size_t index, std::span<double> data, Transform&) {
-                 const std::span<const double> tile = coefficients.Tile(index);
-                 std::copy(tile.begin(), tile.end(), data.begin());
-             });
+    RunTiles(
+        start, transforms, cancel,
+        [&](const TilePlace&, std::size_t index, std::span<double> data) {
+            const std::span<const double> tile = coefficients.Tile(index);
+            std::copy(tile.begin(), tile.end(), data.begin());
+        },
+        true);
 }
 
 void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
                               std::span<Transform* const> transforms,
-                              const std::atomic<bool>* cancel, const TileLoader& load) {
+                              const std::atomic<bool>* cancel, const TileLoader& load,
+                              bool loadsCoefficients) {
     workers = transforms.size();
 
     const auto side = static_cast<std::size_t>(settings.Side);
@@ -226,30 +230,44 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
     const double x = settings.ErrorFraction;
     const bool inPlace = InPlace();
     // A plane of one tile that is gathered into a copy is not read again, and is written whole
-    // by the scatter: it goes while the tile is transformed, and so do the transform's scratch
-    // arrays before the plane comes back. Each such plane is one worker's alone.
+    // by the scatter: it goes before the tile is transformed, and the transform's scratch arrays
+    // go before the plane comes back. Each such plane is one worker's alone.
     const bool lendPlane = !inPlace && tilesPerPlane == 1;
+    // Such planes are gathered one at a time, each lent before the next gather starts: one copy
+    // beside the three planes, where gathers side by side would hold a copy per worker.
+    std::mutex gathering;
 
     tileKept.assign(3 * tilesPerPlane, NotStopped);
     Transform& first = *transforms[0];
     const double carriedIn = first.KeptPercent;
-    std::vector<std::vector<double>> scratch(transforms.size());
+    // Each worker's copy of the tiles that are not transformed where they lie.
+    std::vector<std::unique_ptr<double[]>> copies(transforms.size());
     try {
         ParallelFor(
             3 * tilesPerPlane, transforms.size(),
             [&](std::size_t index, std::size_t worker) {
                 const TilePlace place = Place(index);
-                const std::span<double> plane = Plane(place.Channel);
                 Transform& transform = *transforms[worker];
-                std::vector<double>& buffer = scratch[worker];
-                std::span<double> data = plane.first(tileValues);
-                if (!inPlace) {
-                    buffer.resize(tileValues);
-                    data = buffer;
+                std::unique_ptr<double[]>& copy = copies[worker];
+                std::span<double> data;
+                {
+                    std::unique_lock turn(gathering, std::defer_lock);
+                    if (lendPlane) {
+                        turn.lock();
+                    }
+                    // Not filled until the load writes it, so that its memory comes in then.
+                    if (!inPlace && !copy) {
+                        copy = std::make_unique_for_overwrite<double[]>(tileValues);
+                    }
+                    data = inPlace ? Plane(place.Channel).first(tileValues)
+                                   : std::span<double>(copy.get(), tileValues);
+                    load(place, index, data);
+                    if (lendPlane) {
+                        planes[place.Channel].reset();
+                    }
                 }
-                load(place, index, data, transform);
-                if (lendPlane) {
-                    planes[place.Channel].reset();
+                if (!loadsCoefficients) {
+                    transform.Forward(data.data(), n);
                 }
                 // Threshold leaves KeptPercent alone when its walk never stops: the NaN marks
                 // the tiles whose figure comes from the tile before them.
@@ -264,6 +282,10 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
                 if (!inPlace) {
                     ScatterTile(data, tileSide, settings.Order, Plane(place.Channel), side,
                                 place.Row0, place.Col0);
+                }
+                // The copy of a whole plane goes with it: the plane is back.
+                if (lendPlane) {
+                    copy.reset();
                 }
             },
             cancel);

@@ -101,9 +101,10 @@ private:
         std::size_t Row0 = 0;
         std::size_t Col0 = 0;
     };
-    // Leaves a tile's coefficients in data, in the tile's scan order.
-    using TileLoader = std::function<void(const TilePlace& place, std::size_t index,
-                                          std::span<double> data, Transform& transform)>;
+    // Leaves a tile's values in data, in the tile's scan order: its pixels, or its coefficients
+    // when they were computed before.
+    using TileLoader =
+        std::function<void(const TilePlace& place, std::size_t index, std::span<double> data)>;
 
     TilePlace Place(std::size_t index) const;
     // A single raster-order tile is laid out exactly as its plane: it is transformed where it is.
@@ -111,11 +112,11 @@ private:
     // is, so the largest tiles need no copy. (A zigzag tile is gathered into a copy: scanning
     // the plane in bands is far faster than permuting it in place.)
     bool InPlace() const { return settings.TileCount == 1 && settings.Order != 0; }
-    // Loads, thresholds and inverts every tile, then settles the kept percentages; the time
-    // from start on counts as computing.
+    // Loads every tile, transforms it unless it was loaded as coefficients, thresholds and
+    // inverts it, then settles the kept percentages; the time from start on counts as computing.
     void RunTiles(std::chrono::steady_clock::time_point start,
                   std::span<Transform* const> transforms, const std::atomic<bool>* cancel,
-                  const TileLoader& load);
+                  const TileLoader& load, bool loadsCoefficients);
     // The region's pixels as the planes hold them, 0x00RRGGBB.
     std::vector<std::uint32_t> PackRegion() const;
     // Gives the plane parts beyond the last whole tile the image's values (white outside it).
