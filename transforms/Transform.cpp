@@ -678,11 +678,11 @@ void Transform::Threshold(double* data, std::uint32_t n, double x) {
         for (std::size_t e = lowest; e <= highest; e = e < lowestNonzero ? lowestNonzero : e + 1) {
             std::uint32_t* tallyCounts = exponentCounts.data() + e * TallyWays;
             double* tallySums = exponentSums.data() + e * TallyWays;
-            const std::size_t keys =
+            const std::size_t inExponent =
                 std::size_t{tallyCounts[0]} + tallyCounts[1] + tallyCounts[2] + tallyCounts[3];
-            if (keys != 0) {
+            if (inExponent != 0) {
                 tallies[occupied++] = {
-                    e, keys, ((tallySums[0] + tallySums[1]) + tallySums[2]) + tallySums[3]};
+                    e, inExponent, ((tallySums[0] + tallySums[1]) + tallySums[2]) + tallySums[3]};
                 std::fill_n(tallyCounts, TallyWays, 0);
                 std::fill_n(tallySums, TallyWays, 0.0);
             }
@@ -761,6 +761,8 @@ void Transform::ReleaseScratch() {
     scratchCount = 0;
     bucketScratch = {};
     prefixScratch = {};
+    exponentCounts = {};
+    exponentSums = {};
     CosinePlans[0].reset();
     CosinePlans[1].reset();
 }
