@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -154,6 +153,8 @@ void PageConversion::Run(std::span<Transform* const> transforms, const std::atom
             if (!inPlace) {
                 GatherTile(Plane(place.Channel), side, place.Row0, place.Col0, tileSide,
                            settings.Order, data);
+            } else if (settings.Order == 0) {
+                ZigzagInPlace(data, tileSide, true);
             }
         },
         false);
@@ -229,13 +230,6 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
     const auto n = static_cast<std::uint32_t>(tileSide);
     const double x = settings.ErrorFraction;
     const bool inPlace = InPlace();
-    // A plane of one tile that is gathered into a copy is not read again, and is written whole
-    // by the scatter: it goes before the tile is transformed, and the transform's scratch arrays
-    // go before the plane comes back. Each such plane is one worker's alone.
-    const bool lendPlane = !inPlace && tilesPerPlane == 1;
-    // Such planes are gathered one at a time, each lent before the next gather starts: one copy
-    // beside the three planes, where gathers side by side would hold a copy per worker.
-    std::mutex gathering;
 
     tileKept.assign(3 * tilesPerPlane, NotStopped);
     Transform& first = *transforms[0];
@@ -249,23 +243,13 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
                 const TilePlace place = Place(index);
                 Transform& transform = *transforms[worker];
                 std::unique_ptr<double[]>& copy = copies[worker];
-                std::span<double> data;
-                {
-                    std::unique_lock turn(gathering, std::defer_lock);
-                    if (lendPlane) {
-                        turn.lock();
-                    }
-                    // Not filled until the load writes it, so that its memory comes in then.
-                    if (!inPlace && !copy) {
-                        copy = std::make_unique_for_overwrite<double[]>(tileValues);
-                    }
-                    data = inPlace ? Plane(place.Channel).first(tileValues)
-                                   : std::span<double>(copy.get(), tileValues);
-                    load(place, index, data);
-                    if (lendPlane) {
-                        planes[place.Channel].reset();
-                    }
+                // Not filled until the load writes it, so that its memory comes in then.
+                if (!inPlace && !copy) {
+                    copy = std::make_unique_for_overwrite<double[]>(tileValues);
                 }
+                const std::span<double> data = inPlace ? Plane(place.Channel).first(tileValues)
+                                                       : std::span<double>(copy.get(), tileValues);
+                load(place, index, data);
                 if (!loadsCoefficients) {
                     transform.Forward(data.data(), n);
                 }
@@ -275,17 +259,11 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
                 transform.Threshold(data.data(), n, x);
                 tileKept[index] = transform.KeptPercent;
                 transform.Inverse(data.data(), n);
-                if (lendPlane) {
-                    transform.ReleaseScratch();
-                    planes[place.Channel] = std::make_unique_for_overwrite<double[]>(planeSize);
-                }
                 if (!inPlace) {
                     ScatterTile(data, tileSide, settings.Order, Plane(place.Channel), side,
                                 place.Row0, place.Col0);
-                }
-                // The copy of a whole plane goes with it: the plane is back.
-                if (lendPlane) {
-                    copy.reset();
+                } else if (settings.Order == 0) {
+                    ZigzagInPlace(data, tileSide, false);
                 }
             },
             cancel);
@@ -293,12 +271,6 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
         first.KeptPercent = carriedIn;
         for (Transform* transform : transforms) {
             transform->ReleaseScratch();
-        }
-        // Planes lent out when the work stopped come back, without values.
-        for (auto& plane : planes) {
-            if (!plane) {
-                plane = std::make_unique_for_overwrite<double[]>(planeSize);
-            }
         }
         throw;
     }

@@ -107,11 +107,10 @@ private:
         std::function<void(const TilePlace& place, std::size_t index, std::span<double> data)>;
 
     TilePlace Place(std::size_t index) const;
-    // A single raster-order tile is laid out exactly as its plane: it is transformed where it is.
-    // A plane of one tile in raster order is laid out as its tile: it is transformed where it
-    // is, so the largest tiles need no copy. (A zigzag tile is gathered into a copy: scanning
-    // the plane in bands is far faster than permuting it in place.)
-    bool InPlace() const { return settings.TileCount == 1 && settings.Order != 0; }
+    // A plane of one tile is transformed where it lies, so the largest tiles need no copy: in
+    // raster order it is laid out as its tile, in zigzag order it is reordered in place before
+    // and back after.
+    bool InPlace() const { return settings.TileCount == 1; }
     // Loads every tile, transforms it unless it was loaded as coefficients, thresholds and
     // inverts it, then settles the kept percentages; the time from start on counts as computing.
     void RunTiles(std::chrono::steady_clock::time_point start,

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -157,4 +159,34 @@ void ScatterTile(std::span<const double> tile, std::size_t side, std::uint8_t or
             row[i] = tile[z(i)];
         }
     });
+}
+
+void ZigzagInPlace(std::span<double> tile, std::size_t side, bool toZigzag) {
+    if (tile.size() != side * side) {
+        throw std::invalid_argument("ZigzagInPlace: an array of " + std::to_string(tile.size()) +
+                                    " values is not a tile of side " + std::to_string(side));
+    }
+    const std::size_t count = tile.size();
+    std::vector<std::uint64_t> done((count + 63) / 64, 0);
+    const auto mark = [&done](std::size_t k) { done[k / 64] |= std::uint64_t{1} << (k % 64); };
+    const auto zigzag = [side](std::size_t k) { return ZigzagPosition(k / side, k % side, side); };
+    for (std::size_t start = 0; start < count; ++start) {
+        if ((done[start / 64] >> (start % 64) & 1) != 0) {
+            continue;
+        }
+        // Along the cycle through start: to zigzag order each value moves on to Z(k), back to
+        // raster order each place k takes the value at Z(k).
+        double carried = tile[start];
+        std::size_t k = start;
+        do {
+            mark(k);
+            const std::size_t next = zigzag(k);
+            if (toZigzag) {
+                std::swap(carried, tile[next]);
+            } else {
+                tile[k] = next == start ? carried : tile[next];
+            }
+            k = next;
+        } while (k != start);
+    }
 }

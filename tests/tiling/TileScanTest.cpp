@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <random>
 #include <span>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -88,6 +89,28 @@ TEST(TileScanTest, GatherAndScatterFollowTheScanOrder) {
             }
         }
     }
+}
+
+// A whole tile reordered where it lies, against the element-by-element definition, and back.
+TEST(TileScanTest, ZigzagInPlaceFollowsTheScanOrderAndReturns) {
+    for (std::size_t side : {1u, 2u, 3u, 7u, 32u, 33u, 300u}) {
+        SCOPED_TRACE(::testing::Message() << "side " << side);
+        std::vector<double> tile(side * side);
+        for (std::size_t k = 0; k < tile.size(); ++k) {
+            tile[k] = static_cast<double>(k);
+        }
+        const std::vector<std::size_t> zigzag = ZigzagPositions(side);
+        ZigzagInPlace(tile, side, true);
+        for (std::size_t k = 0; k < tile.size(); ++k) {
+            ASSERT_EQ(tile[zigzag[k]], static_cast<double>(k)) << "raster index " << k;
+        }
+        ZigzagInPlace(tile, side, false);
+        for (std::size_t k = 0; k < tile.size(); ++k) {
+            ASSERT_EQ(tile[k], static_cast<double>(k)) << "raster index " << k;
+        }
+    }
+    std::vector<double> wrong(10);
+    EXPECT_THROW(ZigzagInPlace(wrong, 3, true), std::invalid_argument);
 }
 
 } // namespace
