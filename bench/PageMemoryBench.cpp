@@ -1,7 +1,9 @@
 // Peak memory of one page's conversion as the window runs it, in a child process of its own so
 // that nothing else the benchmarks did counts: the growth of the child's peak resident set from
-// just before the page's copy of the image is made to the end of the conversion. Reported as the
-// counter peak_MiB; the time is that of the whole child.
+// just before the conversion starts to its end. Each page's own copy of the image is made
+// before that: the window's pages hold theirs from the moment the image is opened, and a
+// conversion reads it where it is. Reported as the counter peak_MiB; the time is that of the
+// whole child.
 
 #include "BenchImage.h"
 #include "PageConversion.h"
@@ -43,8 +45,8 @@ long PeakKiB() {
 // Converts pages of the given kind in this process; returns the peak growth in KiB.
 long ConvertPages(TransformKind kind, std::int32_t side, std::int32_t tiles, int pages) {
     const std::vector<std::uint32_t> pixels = PhotoLikeImage(side);
+    const std::vector<std::vector<std::uint32_t>> pictures(static_cast<std::size_t>(pages), pixels);
     const long before = ResidentKiB();
-    std::vector<std::vector<std::uint32_t>> pictures;
     std::vector<std::unique_ptr<PageConversion>> conversions;
     ConversionSettings settings;
     settings.Side = side;
@@ -53,10 +55,9 @@ long ConvertPages(TransformKind kind, std::int32_t side, std::int32_t tiles, int
     settings.Order = Describe(kind).TwoDimensional;
     // All pages hold their planes at once, as pages converting side by side do; their tiles
     // run one page after another on all cores.
-    for (int p = 0; p < pages; ++p) {
-        pictures.push_back(pixels);
+    for (const std::vector<std::uint32_t>& picture : pictures) {
         conversions.push_back(std::make_unique<PageConversion>(settings, side, side));
-        conversions.back()->Read(RgbView{pixels.data(), side, side, side});
+        conversions.back()->Read(RgbView{picture.data(), side, side, side});
     }
     std::vector<ConversionResult> results;
     for (auto& conversion : conversions) {
