@@ -305,6 +305,20 @@ std::size_t SpreadAndWalk(const double* data, std::size_t count, const std::size
     return NoStop;
 }
 
+// Copies the magnitudes whose bit patterns lie in [low, end) to keys, which must hold one more
+// than their number. Returns how many were copied. Every magnitude is stored and only those in
+// the range move the end on: no branch to mispredict.
+std::size_t Gather(const double* data, std::size_t count, std::uint64_t low, std::uint64_t end,
+                   double* keys) {
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double magnitude = std::fabs(data[i]);
+        keys[k] = magnitude;
+        k += Bits(magnitude) - low < end - low ? 1 : 0;
+    }
+    return k;
+}
+
 // The stop of a walk over a large tile's magnitudes, whose prefixes prefixCounts has counted:
 // the ranges are gathered and sorted one after the other, from the smallest magnitudes up, until
 // the walk stops. Returns the stop's rank among all magnitudes, or NoStop, and sets cut to the
@@ -325,17 +339,9 @@ std::size_t WalkRanges(const double* data, std::size_t count,
         // A range of one prefix beyond RangeKeys keys, most often one value repeated (zeros),
         // is sorted where it is gathered, with no second array.
         const bool oversized = inRange > RangeKeys;
-        // Every magnitude is stored and only those in the range move the end on: no branch
-        // to mispredict.
-        const std::uint64_t low = std::uint64_t{begin} << PrefixShift;
-        const std::uint64_t width = std::uint64_t{end - begin} << PrefixShift;
         double* gathered = oversized ? keys : keys + inRange;
-        std::size_t k = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            const double magnitude = std::fabs(data[i]);
-            gathered[k] = magnitude;
-            k += Bits(magnitude) - low < width ? 1 : 0;
-        }
+        Gather(data, count, std::uint64_t{begin} << PrefixShift, std::uint64_t{end} << PrefixShift,
+               gathered);
         std::size_t found = NoStop;
         if (oversized) {
             RadixSort(keys, inRange);
@@ -475,19 +481,6 @@ bool ChooseBuckets(const Band& band, std::size_t buckets, const Counts& counts, 
         rank += keys;
     }
     return false;
-}
-
-// Copies the magnitudes whose bit patterns lie in [low, end) to keys, which must hold one more
-// than their number. Returns how many were copied.
-std::size_t Gather(const double* data, std::size_t count, std::uint64_t low, std::uint64_t end,
-                   double* keys) {
-    std::size_t k = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double magnitude = std::fabs(data[i]);
-        keys[k] = magnitude;
-        k += Bits(magnitude) - low < end - low ? 1 : 0;
-    }
-    return k;
 }
 
 // Finds the walk's stop from pass one's counts and sums of squares of the exponents in use, in

@@ -278,7 +278,7 @@ TEST(PageConversion, FailedOneTilePageKeepsItsPlanes) {
     ConversionSettings s;
     s.Side = 32;
     s.TileCount = 1;
-    s.Order = 0; // zigzag: the tile is a copy, and its plane is lent out meanwhile
+    s.Order = 0; // zigzag: the plane is reordered in place and fails half done
     PageConversion conversion(s, 32, 32);
     conversion.Read(View(pixels, 32, 32));
     FailingInverse a;
