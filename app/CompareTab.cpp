@@ -50,10 +50,12 @@ protected:
         const QVariant a = left.data(SortRole);
         const QVariant b = right.data(SortRole);
         const bool descending = sortOrder() == Qt::DescendingOrder;
-        if (!a.isValid() || !b.isValid())
+        if (!a.isValid() || !b.isValid()) {
             return a.isValid() != descending && a.isValid() != b.isValid();
-        if (a.typeId() == QMetaType::QString)
+        }
+        if (a.typeId() == QMetaType::QString) {
             return a.toString() < b.toString();
+        }
         return a.toDouble() < b.toDouble();
     }
 };
@@ -155,19 +157,22 @@ void CompareTab::FitColumns() {
     const int padding = 2 * table->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
     for (int column = 0; column < model->columnCount(); ++column) {
         int width = 0;
-        for (const QString& word : Headers()[column].split(' '))
+        for (const QString& word : Headers()[column].split(' ')) {
             width = std::max(width, headerMetrics.horizontalAdvance(word));
-        for (int row = 0; row < model->rowCount(); ++row)
+        }
+        for (int row = 0; row < model->rowCount(); ++row) {
             width =
                 std::max(width, cellMetrics.horizontalAdvance(model->item(row, column)->text()));
+        }
         table->setColumnWidth(column, width + padding);
     }
     header->setFixedHeight(2 * headerMetrics.height() + padding / 2);
 }
 
 void CompareTab::ShowResult(int page, const ConversionResult& result) {
-    if (page < 0 || page >= model->rowCount())
+    if (page < 0 || page >= model->rowCount()) {
         throw std::invalid_argument("CompareTab: no page " + std::to_string(page));
+    }
     const ConversionSettings& s = result.Settings;
     const double percent = s.ErrorFraction * 100.0;
     const int tileSide = s.TileCount > 0 ? s.Side / s.TileCount : 0;
@@ -201,16 +206,19 @@ void CompareTab::ShowResult(int page, const ConversionResult& result) {
 QString CompareTab::Csv() const {
     QStringList lines;
     QStringList header;
-    for (const QString& h : Headers())
+    for (const QString& h : Headers()) {
         header << CsvField(h);
+    }
     lines << header.join(',');
     for (int row = 0; row < sorted->rowCount(); ++row) {
         // A page not converted yet has no side.
-        if (!sorted->index(row, Side).data(SortRole).isValid())
+        if (!sorted->index(row, Side).data(SortRole).isValid()) {
             continue;
+        }
         QStringList fields;
-        for (int column = 0; column < sorted->columnCount(); ++column)
+        for (int column = 0; column < sorted->columnCount(); ++column) {
             fields << CsvField(sorted->index(row, column).data(ExactRole).toString());
+        }
         lines << fields.join(',');
     }
     return lines.join('\n') + '\n';
@@ -218,14 +226,16 @@ QString CompareTab::Csv() const {
 
 QString CompareTab::SelectedRowsText() const {
     QList<int> rows;
-    for (const QModelIndex& index : table->selectionModel()->selectedRows())
+    for (const QModelIndex& index : table->selectionModel()->selectedRows()) {
         rows << index.row();
+    }
     std::sort(rows.begin(), rows.end());
     QStringList lines;
     for (int row : rows) {
         QStringList cells;
-        for (int column = 0; column < sorted->columnCount(); ++column)
+        for (int column = 0; column < sorted->columnCount(); ++column) {
             cells << sorted->index(row, column).data(Qt::DisplayRole).toString();
+        }
         lines << cells.join('\t');
     }
     return lines.isEmpty() ? QString() : lines.join('\n') + '\n';
@@ -235,8 +245,9 @@ bool CompareTab::eventFilter(QObject* watched, QEvent* event) {
     if (watched == table &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
-        if (event->type() == QEvent::KeyPress)
+        if (event->type() == QEvent::KeyPress) {
             CopySelection();
+        }
         event->accept();
         return true;
     }
@@ -245,8 +256,9 @@ bool CompareTab::eventFilter(QObject* watched, QEvent* event) {
 
 void CompareTab::CopySelection() {
     const QString text = SelectedRowsText();
-    if (!text.isEmpty())
+    if (!text.isEmpty()) {
         QApplication::clipboard()->setText(text);
+    }
 }
 
 void CompareTab::ExportCsv() {

@@ -31,15 +31,17 @@ ConversionRunner::~ConversionRunner() {
 
 std::size_t ConversionRunner::IndexOf(const TransformPage& page) const {
     const auto index = static_cast<std::size_t>(&page - pages.data());
-    if (index >= pages.size())
+    if (index >= pages.size()) {
         throw std::invalid_argument("ConversionRunner: the page is not one of the window's");
+    }
     return index;
 }
 
 int ConversionRunner::BusyCount() const {
     int busy = 0;
-    for (const auto& page : pages)
+    for (const auto& page : pages) {
         busy += page.Busy ? 1 : 0;
+    }
     return busy;
 }
 
@@ -77,18 +79,21 @@ void ConversionRunner::Start(TransformPage& page, const QImage& picture) {
 }
 
 void ConversionRunner::Stop(TransformPage& page) {
-    if (page.Busy && page.Thread)
+    if (page.Busy && page.Thread) {
         page.Thread->Stop();
+    }
 }
 
 void ConversionRunner::StopAll() {
-    for (auto& page : pages)
+    for (auto& page : pages) {
         Stop(page);
+    }
 }
 
 void ConversionRunner::WaitUntilIdle() {
-    while (AnyBusy())
+    while (AnyBusy()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 }
 
 void ConversionRunner::Restore(TransformPage& page) {
@@ -117,18 +122,21 @@ void ConversionRunner::ThreadTerminated(Thread* sender) {
         } catch (...) {
             failure = Application::ExceptionText(std::current_exception());
             // A failure that raced a stop request is still a stop.
-            if (worker->Stopped())
+            if (worker->Stopped()) {
                 failure.clear();
+            }
         }
         Restore(*ended);
     } else if (worker) {
         before[IndexOf(*worker->Page)] = Before{};
     }
-    if (!AnyBusy())
+    if (!AnyBusy()) {
         CollectWorkers();
+    }
     // Last: a message box runs its own event loop, in which other workers may end.
-    if (ended)
+    if (ended) {
         emit Ended(ended, failure);
+    }
 }
 
 void ConversionRunner::CollectWorkers() {

@@ -56,8 +56,9 @@ QColor FamilyColor(TransformKind kind) {
 
 double Quality(const SweepPoint& point, CurvesTab::Measure measure) {
     const QualityFigures& q = point.Result.Quality;
-    if (measure == CurvesTab::Measure::Ssim)
+    if (measure == CurvesTab::Measure::Ssim) {
         return q.Ssim ? *q.Ssim : std::numeric_limits<double>::quiet_NaN();
+    }
     return q.PsnrDb;
 }
 
@@ -118,8 +119,9 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
             series->attachAxis(y);
         }
         // The markers belong to their curve: one legend entry each.
-        for (QLegendMarker* marker : chart->legend()->markers(marks[i]))
+        for (QLegendMarker* marker : chart->legend()->markers(marks[i])) {
             marker->setVisible(false);
+        }
     }
 
     chartView = new QChartView(chart, this);
@@ -220,8 +222,9 @@ void CurvesTab::Start(const QImage& source, const QString& name, const SweepSett
                     QMetaObject::invokeMethod(
                         this,
                         [this, current, shared, done, count] {
-                            if (current == generation)
+                            if (current == generation) {
                                 AddPoint(std::move(*shared), done, count);
+                            }
                         },
                         Qt::QueuedConnection);
                 },
@@ -234,8 +237,9 @@ void CurvesTab::Start(const QImage& source, const QString& name, const SweepSett
         QMetaObject::invokeMethod(
             this,
             [this, current, failure] {
-                if (current == generation)
+                if (current == generation) {
                     Finished(failure);
+                }
             },
             Qt::QueuedConnection);
     }));
@@ -244,8 +248,9 @@ void CurvesTab::Start(const QImage& source, const QString& name, const SweepSett
 }
 
 void CurvesTab::Cancel() {
-    if (!thread)
+    if (!thread) {
         return;
+    }
     cancel = true;
     thread->wait();
     thread.reset();
@@ -270,21 +275,23 @@ void CurvesTab::Finished(const QString& failure) {
         thread->wait();
         thread.reset();
     }
-    if (failure.isEmpty())
+    if (failure.isEmpty()) {
         status->setText(QStringLiteral("%1 points: %2 transforms at %3 errors.")
                             .arg(points.size())
                             .arg(settings.Kinds.size())
                             .arg(settings.ErrorPercents.size()));
-    else if (failure == QLatin1String("stopped"))
+    } else if (failure == QLatin1String("stopped")) {
         status->setText(QStringLiteral("Stopped after %1 of %2 points.")
                             .arg(points.size())
                             .arg(progress->maximum()));
-    else
+    } else {
         status->setText(QStringLiteral("The sweep failed: %1").arg(failure));
+    }
     UpdateButtons();
-    if (!failure.isEmpty() && failure != QLatin1String("stopped"))
+    if (!failure.isEmpty() && failure != QLatin1String("stopped")) {
         Dialogs::Current().Message(this, QApplication::applicationName(),
                                    QStringLiteral("The sweep failed: %1").arg(failure));
+    }
 }
 
 void CurvesTab::UpdateButtons() {
@@ -305,8 +312,9 @@ void CurvesTab::Plot() {
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     for (const SweepPoint& p : points) {
-        if (p.Result.MeanKeptPercent > 0.0)
+        if (p.Result.MeanKeptPercent > 0.0) {
             smallest = std::min(smallest, p.Result.MeanKeptPercent);
+        }
         const double q = Quality(p, measure);
         if (std::isfinite(q)) {
             low = std::min(low, q);
@@ -318,8 +326,9 @@ void CurvesTab::Plot() {
         QList<QPointF> xy;
         for (const SweepPoint& p : points) {
             const double q = Quality(p, measure);
-            if (static_cast<std::size_t>(p.Kind) != i || !std::isfinite(q))
+            if (static_cast<std::size_t>(p.Kind) != i || !std::isfinite(q)) {
                 continue;
+            }
             xy.append(QPointF(std::max(p.Result.MeanKeptPercent, floorKept), q));
         }
         lines[i]->replace(xy);
@@ -353,8 +362,9 @@ void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) 
     const SweepPoint* nearest = nullptr;
     double distance = std::numeric_limits<double>::infinity();
     for (const SweepPoint& p : points) {
-        if (static_cast<std::size_t>(p.Kind) != kind)
+        if (static_cast<std::size_t>(p.Kind) != kind) {
             continue;
+        }
         const double dx = std::log10(std::max(p.Result.MeanKeptPercent, 1e-9)) -
                           std::log10(std::max(at.x(), 1e-9));
         const double dy = Quality(p, measure) - at.y();
@@ -364,8 +374,9 @@ void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) 
             nearest = &p;
         }
     }
-    if (!nearest)
+    if (!nearest) {
         return;
+    }
     const ConversionResult& r = nearest->Result;
     hoveredTip = QStringLiteral("%1\nerror %2 %\nkept %3 %\nPSNR %4\nSSIM %5")
                      .arg(TextOf(Describe(nearest->Kind).Caption),
@@ -391,14 +402,16 @@ bool CurvesTab::eventFilter(QObject* watched, QEvent* event) {
 QString CurvesTab::Csv() const {
     QStringList lines;
     QStringList header;
-    for (std::string_view column : ResultRow::Columns())
+    for (std::string_view column : ResultRow::Columns()) {
         header << TextOf(column);
+    }
     lines << header.join(',');
     const std::string name = imageName.toStdString();
     for (const SweepPoint& p : points) {
         QStringList fields;
-        for (const std::string& field : ResultRow::Fields(name, image.width(), image.height(), p))
+        for (const std::string& field : ResultRow::Fields(name, image.width(), image.height(), p)) {
             fields << QString::fromStdString(ResultRow::Quoted(field));
+        }
         lines << fields.join(',');
     }
     return lines.join('\n') + '\n';

@@ -24,8 +24,9 @@ QColor Grey(double t) {
 }
 
 double TilePsnr(double mse) {
-    if (std::isnan(mse))
+    if (std::isnan(mse)) {
         return mse;
+    }
     return mse == 0.0 ? std::numeric_limits<double>::infinity()
                       : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
@@ -82,8 +83,9 @@ ErrorsTab::ErrorsTab(QWidget* parent) : QWidget(parent) {
 
 void ErrorsTab::SetTileMeasure(TileMeasure measure) {
     const int index = measure == TileMeasure::Psnr ? 1 : 0;
-    if (measureBox->currentIndex() != index)
+    if (measureBox->currentIndex() != index) {
         measureBox->setCurrentIndex(index);
+    }
     ShowTiles();
 }
 
@@ -115,8 +117,9 @@ void ErrorsTab::Show(const QString& pageCaption, std::shared_ptr<const Conversio
     for (int y = 0; y < height; ++y) {
         uchar* row = image.scanLine(y);
         const std::uint8_t* errors = result->ErrorMap.data() + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x)
+        for (int x = 0; x < width; ++x) {
             row[x] = largest == 0 ? 0 : static_cast<uchar>(errors[x] * 255 / largest);
+        }
     }
     difference->SetPicture(image);
     differenceScale->SetScale(QStringLiteral("0"), QString::number(largest), &Grey);
@@ -163,8 +166,9 @@ void ErrorsTab::ShowTiles() {
         }
         const double v = values[i];
         double t = 1.0;
-        if (std::isfinite(v) && high > low)
+        if (std::isfinite(v) && high > low) {
             t = (v - low) / (high - low);
+        }
         colors.push_back(Viridis(t));
         tips << QStringLiteral("%1\nkept %2 %\nPSNR %3")
                     .arg(tip, QString::number(tile.KeptPercent, 'f', 2),

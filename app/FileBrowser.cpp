@@ -92,10 +92,11 @@ void FileBrowser::ShowPreview(const QImage& image) {
 void FileBrowser::EditReturn() {
     const QString text = QuickViewEdit->text().trimmed();
     const QFileInfo info(QDir(QuickViewFileListBox->Directory()), text);
-    if (text.contains('*') || text.contains('?'))
+    if (text.contains('*') || text.contains('?')) {
         QuickViewFileListBox->SetMask(text);
-    else if (info.isDir())
+    } else if (info.isDir()) {
         QuickViewDirectoryListBox->SetDirectory(info.absoluteFilePath());
-    else if (QuickViewFileListBox->SelectFile(info.fileName()))
+    } else if (QuickViewFileListBox->SelectFile(info.fileName())) {
         emit FileClicked();
+    }
 }

@@ -5,10 +5,12 @@
 #include <cmath>
 
 QString PsnrText(double psnrDb) {
-    if (std::isnan(psnrDb))
+    if (std::isnan(psnrDb)) {
         return QStringLiteral("n/a");
-    if (std::isinf(psnrDb))
+    }
+    if (std::isinf(psnrDb)) {
         return QStringLiteral("identical");
+    }
     return QString::number(psnrDb, 'f', 2);
 }
 

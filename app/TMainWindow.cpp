@@ -71,26 +71,28 @@ TMainWindow::TMainWindow(QWidget* parent)
     // The loaded file's path names the picture's tab, shortened if need be.
     OriginalPageControl = new PageControl(this);
     OriginalPageControl->setObjectName(QStringLiteral("OriginalPageControl"));
-    Browser = new FileBrowser(ImageOpenFilter());
-    OriginalPageControl->addTab(Browser, QStringLiteral("QuickView"));
+    browser = new FileBrowser(ImageOpenFilter());
+    OriginalPageControl->addTab(browser, QStringLiteral("QuickView"));
     OriginalPageControl->addTab(BuildOriginalTabSheet(), QStringLiteral("- no picture -"));
     QStringList captions;
-    for (const TransformKindInfo& kind : TransformKinds())
+    for (const TransformKindInfo& kind : TransformKinds()) {
         captions << TextOf(kind.Caption);
-    Compare = new CompareTab(captions);
-    OriginalPageControl->addTab(Compare, QStringLiteral("Compare"));
-    Curves = new CurvesTab;
-    OriginalPageControl->addTab(Curves, QStringLiteral("Curves"));
-    Errors = new ErrorsTab;
-    OriginalPageControl->addTab(Errors, QStringLiteral("Errors"));
+    }
+    compare = new CompareTab(captions);
+    OriginalPageControl->addTab(compare, QStringLiteral("Compare"));
+    curves = new CurvesTab;
+    OriginalPageControl->addTab(curves, QStringLiteral("Curves"));
+    errors = new ErrorsTab;
+    OriginalPageControl->addTab(errors, QStringLiteral("Errors"));
     OriginalPageControl->setCurrentWidget(OriginalTabSheet);
 
     TransformPageControl = new QTabWidget(this);
     TransformPageControl->setObjectName(QStringLiteral("TransformPageControl"));
     TransformPageControl->setUsesScrollButtons(false); // all six captions in view
     static_assert(PageCount == TransformKindCount);
-    for (int i = 0; i < PageCount; ++i)
+    for (int i = 0; i < PageCount; ++i) {
         AddTransformPage(i);
+    }
     TransformPageControl->setCurrentIndex(4);
     CurrentPage = &Pages[TransformPageControl->currentIndex()];
 
@@ -113,13 +115,13 @@ TMainWindow::TMainWindow(QWidget* parent)
                            style()->standardIcon(QStyle::SP_MediaStop));
     StopButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
-    Runner = std::make_unique<ConversionRunner>(Pages, ConvertButton, SaveButton,
+    runner = std::make_unique<ConversionRunner>(Pages, ConvertButton, SaveButton,
                                                 TransformProgressBar, &CurrentPage);
-    connect(Runner.get(), &ConversionRunner::Converted, this,
+    connect(runner.get(), &ConversionRunner::Converted, this,
             Guarded(this, &TMainWindow::PageConverted));
-    connect(Runner.get(), &ConversionRunner::Ended, this,
+    connect(runner.get(), &ConversionRunner::Ended, this,
             Guarded(this, &TMainWindow::ConversionEnded));
-    connect(Runner.get(), &ConversionRunner::Collected, this,
+    connect(runner.get(), &ConversionRunner::Collected, this,
             Guarded(this, &TMainWindow::UpdateCommands));
 
     auto* fileButtons = new QHBoxLayout;
@@ -134,7 +136,7 @@ TMainWindow::TMainWindow(QWidget* parent)
 
     BuildMenu();
     auto* layout = new QGridLayout(this);
-    layout->setMenuBar(Menu);
+    layout->setMenuBar(menu);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setHorizontalSpacing(7);
     layout->setVerticalSpacing(3);
@@ -158,15 +160,16 @@ TMainWindow::TMainWindow(QWidget* parent)
     connect(StopButton, &QToolButton::clicked, this, Guarded(this, &TMainWindow::StopButtonClick));
     connect(TransformPageControl, &QTabWidget::currentChanged, this,
             Guarded(this, &TMainWindow::ChangeActivePage));
-    connect(Browser, &FileBrowser::FileClicked, this,
+    connect(browser, &FileBrowser::FileClicked, this,
             Guarded(this, &TMainWindow::SelectImageToView));
-    connect(Browser, &FileBrowser::FileChosen, this,
+    connect(browser, &FileBrowser::FileChosen, this,
             Guarded(this, &TMainWindow::SelectImageToConvert));
-    connect(Curves, &CurvesTab::SweepRequested, this, Guarded(this, &TMainWindow::StartSweep));
+    connect(curves, &CurvesTab::SweepRequested, this, Guarded(this, &TMainWindow::StartSweep));
 
     AboutDialog = std::make_unique<TAboutDialog>(this);
-    for (auto& page : Pages)
+    for (auto& page : Pages) {
         UpdateCoverage(page);
+    }
     UpdateCommands();
     // Room for the comparison table's eleven columns beside a page.
     resize(1080, 620);
@@ -174,7 +177,7 @@ TMainWindow::TMainWindow(QWidget* parent)
 
 TMainWindow::~TMainWindow() {
     // The conversions write into the pages: they end before anything goes.
-    Runner.reset();
+    runner.reset();
 }
 
 QToolButton* TMainWindow::AddButton(const char* name, const QString& text, const QString& hint,
@@ -191,31 +194,31 @@ QToolButton* TMainWindow::AddButton(const char* name, const QString& text, const
 }
 
 void TMainWindow::BuildMenu() {
-    Menu = new MainMenu(this);
+    menu = new MainMenu(this);
     const auto on = [this](QAction* action, void (TMainWindow::*handler)()) {
         connect(action, &QAction::triggered, this, Guarded(this, handler));
     };
-    on(Menu->OpenAction, &TMainWindow::OpenButtonClick);
-    on(Menu->SaveAction, &TMainWindow::SaveButtonClick);
-    on(Menu->SaveAllAction, &TMainWindow::SaveAllPages);
-    on(Menu->ExitAction, &TMainWindow::ExitButtonClick);
-    on(Menu->ConvertAction, &TMainWindow::ConvertButtonClick);
-    on(Menu->ConvertAllAction, &TMainWindow::ConvertAllPages);
-    on(Menu->StopAction, &TMainWindow::StopButtonClick);
-    on(Menu->AboutAction, &TMainWindow::AboutButtonClick);
-    connect(Menu->ZoomInAction, &QAction::triggered, this, [this] { ZoomInImage(Qt::LeftButton); });
-    connect(Menu->ZoomOutAction, &QAction::triggered, this,
+    on(menu->OpenAction, &TMainWindow::OpenButtonClick);
+    on(menu->SaveAction, &TMainWindow::SaveButtonClick);
+    on(menu->SaveAllAction, &TMainWindow::SaveAllPages);
+    on(menu->ExitAction, &TMainWindow::ExitButtonClick);
+    on(menu->ConvertAction, &TMainWindow::ConvertButtonClick);
+    on(menu->ConvertAllAction, &TMainWindow::ConvertAllPages);
+    on(menu->StopAction, &TMainWindow::StopButtonClick);
+    on(menu->AboutAction, &TMainWindow::AboutButtonClick);
+    connect(menu->ZoomInAction, &QAction::triggered, this, [this] { ZoomInImage(Qt::LeftButton); });
+    connect(menu->ZoomOutAction, &QAction::triggered, this,
             [this] { ZoomInImage(Qt::RightButton); });
     // The box itself is the state: the action clicks it, as a person would.
-    connect(Menu->ShowGridAction, &QAction::triggered, this, [this] {
+    connect(menu->ShowGridAction, &QAction::triggered, this, [this] {
         CurrentPage->GridBox->click();
         UpdateCommands();
     });
-    connect(Menu->NextPageAction, &QAction::triggered, this, [this] {
+    connect(menu->NextPageAction, &QAction::triggered, this, [this] {
         TransformPageControl->setCurrentIndex((TransformPageControl->currentIndex() + 1) %
                                               PageCount);
     });
-    connect(Menu->PreviousPageAction, &QAction::triggered, this, [this] {
+    connect(menu->PreviousPageAction, &QAction::triggered, this, [this] {
         TransformPageControl->setCurrentIndex(
             (TransformPageControl->currentIndex() + PageCount - 1) % PageCount);
     });
@@ -231,8 +234,9 @@ QWidget* TMainWindow::BuildOriginalTabSheet() {
     connect(OriginalImage, &ImageView::MouseDown, this,
             Guarded(this, &TMainWindow::ZoomOriginalImage));
     connect(OriginalImage, &ImageView::WheelZoom, this, [this](int steps) {
-        for (int i = 0; i < std::abs(steps); ++i)
+        for (int i = 0; i < std::abs(steps); ++i) {
             ZoomOriginalImage(steps > 0 ? Qt::LeftButton : Qt::RightButton);
+        }
     });
     QScrollArea* box = TransformPageBuilder::ScrollBoxFor(OriginalImage, OriginalTabSheet);
     box->setObjectName(QStringLiteral("ScrollBox2"));
@@ -258,12 +262,13 @@ void TMainWindow::AddTransformPage(int index) {
     const TransformKindInfo& kind = TransformKinds()[static_cast<std::size_t>(index)];
     TransformPage& page = Pages[index];
     QWidget* sheet = TransformPageBuilder::Build(page, kind);
-    page.Transform = (Transforms[index] = MakeTransform(kind.Kind)).get();
+    page.Transform = (transforms[index] = MakeTransform(kind.Kind)).get();
 
     connect(page.Image, &ImageView::MouseDown, this, Guarded(this, &TMainWindow::ZoomInImage));
     connect(page.Image, &ImageView::WheelZoom, this, [this](int steps) {
-        for (int i = 0; i < std::abs(steps); ++i)
+        for (int i = 0; i < std::abs(steps); ++i) {
             ZoomInImage(steps > 0 ? Qt::LeftButton : Qt::RightButton);
+        }
     });
     connect(page.GridBox, &QCheckBox::clicked, this, Guarded(this, &TMainWindow::ShowGrid));
     connect(page.GridBox, &QCheckBox::toggled, this, &TMainWindow::UpdateCommands);
@@ -277,8 +282,9 @@ void TMainWindow::AddTransformPage(int index) {
 
 void TMainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (centred)
+    if (centred) {
         return;
+    }
     centred = true;
     if (const QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
@@ -312,17 +318,17 @@ void TMainWindow::UpdateCommands() {
     OpenButton->setEnabled(!converting);
     ExitButton->setEnabled(!converting);
 
-    Menu->OpenAction->setEnabled(OpenButton->isEnabled());
-    Menu->SaveAction->setEnabled(SaveButton->isEnabled());
-    Menu->SaveAllAction->setEnabled(anyToSave);
-    Menu->ExitAction->setEnabled(ExitButton->isEnabled());
-    Menu->ConvertAction->setEnabled(ConvertButton->isEnabled());
-    Menu->ConvertAllAction->setEnabled(convertOffered && anyIdle);
-    Menu->StopAction->setEnabled(StopButton->isEnabled());
+    menu->OpenAction->setEnabled(OpenButton->isEnabled());
+    menu->SaveAction->setEnabled(SaveButton->isEnabled());
+    menu->SaveAllAction->setEnabled(anyToSave);
+    menu->ExitAction->setEnabled(ExitButton->isEnabled());
+    menu->ConvertAction->setEnabled(ConvertButton->isEnabled());
+    menu->ConvertAllAction->setEnabled(convertOffered && anyIdle);
+    menu->StopAction->setEnabled(StopButton->isEnabled());
     const int side = page.Image->width();
-    Menu->ZoomInAction->setEnabled(side * 2 <= MaximumImageSide);
-    Menu->ZoomOutAction->setEnabled(side / 2 >= MinimumImageSide);
-    Menu->ShowGridAction->setChecked(page.GridBox->isChecked());
+    menu->ZoomInAction->setEnabled(side * 2 <= MaximumImageSide);
+    menu->ZoomOutAction->setEnabled(side / 2 >= MinimumImageSide);
+    menu->ShowGridAction->setChecked(page.GridBox->isChecked());
 }
 
 void TMainWindow::UpdateCoverage(TransformPage& page) {
@@ -330,19 +336,20 @@ void TMainWindow::UpdateCoverage(TransformPage& page) {
     const int tiles = TilesAt(page);
     const QImage& picture = OriginalImage->Picture();
     QString text;
-    if (side / tiles == 0)
+    if (side / tiles == 0) {
         text = QStringLiteral("Too small for %1 tiles per side: zoom in or choose fewer tiles")
                    .arg(tiles);
-    else if (picture.isNull())
+    } else if (picture.isNull()) {
         text = QStringLiteral("Converts a white %1 x %1 square (no image loaded), tiles of %2 px")
                    .arg(side)
                    .arg(side / tiles);
-    else
+    } else {
         text = QStringLiteral("Converts %1 x %1 of %2 x %3 px, tiles of %4 px")
                    .arg(side)
                    .arg(picture.width())
                    .arg(picture.height())
                    .arg(side / tiles);
+    }
     page.CoverageLabel->setText(text);
     // The square is marked where it leaves part of the page's picture out.
     const QImage& shown = page.Image->Picture();
@@ -364,24 +371,27 @@ QImage TMainWindow::LoadOrExplain(const QString& path) {
 }
 
 void TMainWindow::SelectImageToView() {
-    const QString path = Browser->SelectedFile();
-    if (path.isEmpty())
+    const QString path = browser->SelectedFile();
+    if (path.isEmpty()) {
         return;
-    Browser->QuickViewEdit->setText(QFileInfo(path).fileName());
+    }
+    browser->QuickViewEdit->setText(QFileInfo(path).fileName());
     const QImage image = LoadOrExplain(path);
-    if (!image.isNull())
-        Browser->ShowPreview(image);
+    if (!image.isNull()) {
+        browser->ShowPreview(image);
+    }
 }
 
 void TMainWindow::TakeImageToConvert(const QString& path) {
     const QImage image = LoadOrExplain(path);
-    if (image.isNull())
+    if (image.isNull()) {
         return;
+    }
     // A sweep of the old image would no longer describe the one shown.
-    Curves->Cancel();
+    curves->Cancel();
     CurrentFileName = path;
     OriginalImage->SetPicture(image);
-    Browser->ShowPreview(image);
+    browser->ShowPreview(image);
     const int sheet = OriginalPageControl->indexOf(OriginalTabSheet);
     OriginalPageControl->setTabText(sheet, CurrentFileName);
     OriginalPageControl->setTabToolTip(sheet, CurrentFileName);
@@ -395,34 +405,39 @@ void TMainWindow::TakeImageToConvert(const QString& path) {
 }
 
 void TMainWindow::SelectImageToConvert() {
-    const QString path = Browser->SelectedFile();
-    if (!path.isEmpty())
+    const QString path = browser->SelectedFile();
+    if (!path.isEmpty()) {
         TakeImageToConvert(path);
+    }
 }
 
 void TMainWindow::OpenButtonClick() {
-    if (!OpenButton->isEnabled())
+    if (!OpenButton->isEnabled()) {
         return;
+    }
     OpenImageDialog.SetTitle(QStringLiteral("Open image"));
     if (OpenImageDialog.Execute(this)) {
         TakeImageToConvert(OpenImageDialog.FileName());
         return;
     }
-    for (auto& page : Pages)
+    for (auto& page : Pages) {
         page.NeedsReload = true;
+    }
 }
 
 void TMainWindow::dragEnterEvent(QDragEnterEvent* event) {
     // One local file, while Open would be offered.
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (OpenButton->isEnabled() && urls.size() == 1 && urls[0].isLocalFile())
+    if (OpenButton->isEnabled() && urls.size() == 1 && urls[0].isLocalFile()) {
         event->acceptProposedAction();
+    }
 }
 
 void TMainWindow::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (!OpenButton->isEnabled() || urls.size() != 1 || !urls[0].isLocalFile())
+    if (!OpenButton->isEnabled() || urls.size() != 1 || !urls[0].isLocalFile()) {
         return;
+    }
     event->acceptProposedAction();
     try {
         TakeImageToConvert(urls[0].toLocalFile());
@@ -455,13 +470,14 @@ bool TMainWindow::ConvertPage(TransformPage& page) {
         PageConversion::BytesNeeded(settings, HardwareThreads()) +
         static_cast<std::uint64_t>(picture.sizeInBytes() > 0 ? picture.sizeInBytes() : 0);
     std::uint64_t reserved = 0;
-    for (const auto& other : Pages)
+    for (const auto& other : Pages) {
         if (other.Busy) {
             ConversionSettings running;
             running.Side = other.Image->width();
             running.TileCount = TilesAt(other);
             reserved += PageConversion::BytesNeeded(running, HardwareThreads());
         }
+    }
     const std::uint64_t available = AvailableMemoryBytes();
     const std::uint64_t free = available > reserved ? available - reserved : 0;
     if (needed > free) {
@@ -476,29 +492,33 @@ bool TMainWindow::ConvertPage(TransformPage& page) {
     }
     ExitButton->setEnabled(false);
     OpenButton->setEnabled(false);
-    Runner->Start(page, OriginalImage->Picture());
+    runner->Start(page, OriginalImage->Picture());
     UpdateCoverage(page);
     UpdateCommands();
     return true;
 }
 
 void TMainWindow::ConvertButtonClick() {
-    if (CurrentPage->Busy)
+    if (CurrentPage->Busy) {
         return;
+    }
     ConvertPage(*CurrentPage);
 }
 
 void TMainWindow::StartConversion() {
-    Runner->Start(*CurrentPage, OriginalImage->Picture());
+    runner->Start(*CurrentPage, OriginalImage->Picture());
     UpdateCommands();
 }
 
 void TMainWindow::ConvertAllPages() {
-    if (!convertOffered)
+    if (!convertOffered) {
         return;
-    for (auto& page : Pages)
-        if (!page.Busy && !ConvertPage(page))
+    }
+    for (auto& page : Pages) {
+        if (!page.Busy && !ConvertPage(page)) {
             break;
+        }
+    }
 }
 
 void TMainWindow::StartSweep() {
@@ -530,20 +550,21 @@ void TMainWindow::StartSweep() {
                         .arg(available >> 20));
         return;
     }
-    Curves->Start(picture, QFileInfo(CurrentFileName).fileName(), settings);
+    curves->Start(picture, QFileInfo(CurrentFileName).fileName(), settings);
 }
 
 void TMainWindow::StopButtonClick() {
-    Runner->Stop(*CurrentPage);
+    runner->Stop(*CurrentPage);
 }
 
 void TMainWindow::PageConverted(TransformPage* page,
                                 std::shared_ptr<const ConversionResult> result) {
     page->LastResult = result;
     page->QualityLabel->setText(QualityCaption(result->Quality));
-    Compare->ShowResult(static_cast<int>(page - Pages.data()), *result);
-    if (page == CurrentPage)
-        Errors->Show(CaptionOf(*page), result);
+    compare->ShowResult(static_cast<int>(page - Pages.data()), *result);
+    if (page == CurrentPage) {
+        errors->Show(CaptionOf(*page), result);
+    }
     UpdateCoverage(*page);
     UpdateCommands();
 }
@@ -552,9 +573,10 @@ void TMainWindow::ConversionEnded(TransformPage* page, const QString& failure) {
     UpdateCoverage(*page);
     UpdateCommands();
     // A stopped conversion is what the user asked for; only a failure is worth a message.
-    if (!failure.isEmpty())
+    if (!failure.isEmpty()) {
         ShowMessage(QStringLiteral("The conversion on page \"%1\" failed: %2")
                         .arg(CaptionOf(*page), failure));
+    }
 }
 
 // Saving, closing, About.
@@ -577,21 +599,25 @@ bool TMainWindow::SavePage(TransformPage& page) {
 }
 
 void TMainWindow::SaveButtonClick() {
-    if (CurrentPage->Busy || !CurrentPage->Unsaved)
+    if (CurrentPage->Busy || !CurrentPage->Unsaved) {
         return;
+    }
     SaveImageDialog.SetTitle(QStringLiteral("Save image"));
-    if (SaveImageDialog.Execute(this))
+    if (SaveImageDialog.Execute(this)) {
         SavePage(*CurrentPage);
+    }
 }
 
 void TMainWindow::SaveAllPages() {
     for (auto& page : Pages) {
-        if (!page.Unsaved || page.Busy)
+        if (!page.Unsaved || page.Busy) {
             continue;
+        }
         SaveImageDialog.SetTitle(QStringLiteral("Save image : ") + CaptionOf(page));
         // Cancelling one dialog ends the round; a failed save has said why and goes on.
-        if (!SaveImageDialog.Execute(this))
+        if (!SaveImageDialog.Execute(this)) {
             return;
+        }
         SavePage(page);
     }
 }
@@ -605,54 +631,61 @@ void TMainWindow::AboutButtonClick() {
 }
 
 bool TMainWindow::CloseHdl() {
-    Curves->Cancel();
-    if (const int running = Runner->BusyCount(); running > 0) {
+    curves->Cancel();
+    if (const int running = runner->BusyCount(); running > 0) {
         const QString question =
             running == 1 ? QStringLiteral("1 conversion is still running. Stop it and close?")
                          : QStringLiteral("%1 conversions are still running. Stop them and close?")
                                .arg(running);
         if (Dialogs::Current().Question(this, QApplication::applicationName(), question) !=
-            Dialogs::Answer::Yes)
+            Dialogs::Answer::Yes) {
             return false;
-        Runner->StopAll();
-        Runner->WaitUntilIdle();
+        }
+        runner->StopAll();
+        runner->WaitUntilIdle();
     }
     for (auto& page : Pages) {
-        if (!page.Unsaved)
+        if (!page.Unsaved) {
             continue;
+        }
         const QString caption = CaptionOf(page);
         const auto answer = Dialogs::Current().Question(
             this, QStringLiteral("Be careful !"),
             caption + QStringLiteral(" transformed image not saved. Do you want to save ?"));
-        if (answer == Dialogs::Answer::Cancel)
+        if (answer == Dialogs::Answer::Cancel) {
             return false;
-        if (answer == Dialogs::Answer::No)
+        }
+        if (answer == Dialogs::Answer::No) {
             continue;
+        }
         // A result the user asked to keep is never lost: if the save is
         // cancelled or fails, the window stays open.
         SaveImageDialog.SetTitle(QStringLiteral("Save image : ") + caption);
-        if (!SaveImageDialog.Execute(this) || !SavePage(page))
+        if (!SaveImageDialog.Execute(this) || !SavePage(page)) {
             return false;
+        }
     }
     return true;
 }
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
-    if (CloseHdl())
+    if (CloseHdl()) {
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 // Pages, labels, grid and zoom.
 
 void TMainWindow::ChangeActivePage(int index) {
-    if (index < 0 || index >= PageCount)
+    if (index < 0 || index >= PageCount) {
         return;
+    }
     CurrentPage = &Pages[index];
     convertOffered = true;
     UpdateCommands();
-    Errors->Show(CaptionOf(*CurrentPage), CurrentPage->LastResult);
+    errors->Show(CaptionOf(*CurrentPage), CurrentPage->LastResult);
 }
 
 void TMainWindow::ChangeErrorLabel() {
@@ -696,13 +729,15 @@ void TMainWindow::ShowGrid() {
 void TMainWindow::Zoom(ImageView* image, Qt::MouseButton button) {
     int width = image->width(), height = image->height();
     if (button == Qt::LeftButton) {
-        if (std::max(width, height) * 2 > MaximumImageSide)
+        if (std::max(width, height) * 2 > MaximumImageSide) {
             return;
+        }
         width *= 2;
         height *= 2;
     } else if (button == Qt::RightButton) {
-        if (std::min(width, height) / 2 < MinimumImageSide)
+        if (std::min(width, height) / 2 < MinimumImageSide) {
             return;
+        }
         width /= 2;
         height /= 2;
     } else {

@@ -108,18 +108,18 @@ private:
     void PageConverted(TransformPage* page, std::shared_ptr<const ConversionResult> result);
     void ConversionEnded(TransformPage* page, const QString& failure);
 
-    std::array<std::unique_ptr<Transform>, PageCount> Transforms;
-    std::unique_ptr<ConversionRunner> Runner;
+    std::array<std::unique_ptr<Transform>, PageCount> transforms;
+    std::unique_ptr<ConversionRunner> runner;
 
-    MainMenu* Menu = nullptr;
+    MainMenu* menu = nullptr;
     QTabWidget* OriginalPageControl = nullptr;
-    FileBrowser* Browser = nullptr;
+    FileBrowser* browser = nullptr;
     QWidget* OriginalTabSheet = nullptr;
     ImageView* OriginalImage = nullptr;
     ProgressBar* TransformProgressBar = nullptr;
-    CompareTab* Compare = nullptr;
-    CurvesTab* Curves = nullptr;
-    ErrorsTab* Errors = nullptr;
+    CompareTab* compare = nullptr;
+    CurvesTab* curves = nullptr;
+    ErrorsTab* errors = nullptr;
     QTabWidget* TransformPageControl = nullptr;
     QToolButton* AboutButton = nullptr;
     QToolButton* OpenButton = nullptr;

@@ -29,8 +29,9 @@ QSlider* MakeTrackBar(Qt::Orientation orientation, int minimum, int maximum, int
 // A label whose text changes keeps the width of its longest text, so nothing beside it moves.
 void KeepWidthFor(QLabel* label, std::initializer_list<const char*> texts) {
     int width = 0;
-    for (const char* text : texts)
+    for (const char* text : texts) {
         width = std::max(width, label->fontMetrics().horizontalAdvance(QString::fromLatin1(text)));
+    }
     label->setFixedWidth(width + 2);
 }
 
@@ -79,8 +80,9 @@ QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInf
     page.GridBox = new QCheckBox(QStringLiteral("Show grid"), page.TabSheet);
     named(page.GridBox, "GridBox");
     page.GridBox->setToolTip(QStringLiteral("Draw the tile grid over the image (Ctrl+G)"));
-    for (QCheckBox* check : {page.ColorCorrection, page.GridBox})
+    for (QCheckBox* check : {page.ColorCorrection, page.GridBox}) {
         check->setLayoutDirection(Qt::RightToLeft); // the text stands left of the box
+    }
 
     page.WinSizeLabel = new QLabel(QStringLiteral("Grid size: 256"), page.TabSheet);
     named(page.WinSizeLabel, "WinSizeLabel");

@@ -61,9 +61,11 @@ void PixelSteps(benchmark::State& state) {
     for (auto _ : state) {
         ReadSquare(RgbView{pixels.data(), side, side, side}, n, red, green, blue,
                    HardwareThreads());
-        for (std::size_t y = 0; y < n; ++y)
-            for (std::size_t x = 0; x < n; ++x)
+        for (std::size_t y = 0; y < n; ++y) {
+            for (std::size_t x = 0; x < n; ++x) {
                 picture[y * n + x] = 0xFF000000u | composed[y * n + x];
+            }
+        }
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * std::int64_t{side} * side);

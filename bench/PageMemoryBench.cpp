@@ -30,9 +30,11 @@ namespace {
 long ResidentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
             return std::stol(line.substr(6));
+        }
+    }
     return 0;
 }
 
@@ -91,8 +93,9 @@ void PageMemory(benchmark::State& state, TransformKind kind, int pages) {
             ::_exit(0);
         }
         ::close(pipe[1]);
-        if (::read(pipe[0], &grown, sizeof grown) != sizeof grown)
+        if (::read(pipe[0], &grown, sizeof grown) != sizeof grown) {
             state.SkipWithError("the child did not report");
+        }
         ::close(pipe[0]);
         ::waitpid(child, nullptr, 0);
     }

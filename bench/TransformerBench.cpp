@@ -93,7 +93,7 @@ void RegisterRun(const char* name, std::uint8_t order) {
         ->Unit(benchmark::kMillisecond);
 }
 
-const bool registered = [] {
+const bool Registered = [] {
     RegisterRun<CosineFFT>("CosineFFT", 0);
     RegisterRun<HaarDWT>("HaarDWT", 0);
     RegisterRun<Daubechies4DWT>("Daubechies4DWT", 0);

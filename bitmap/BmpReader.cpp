@@ -55,28 +55,28 @@ class ChannelMask {
 public:
     ChannelMask() = default;
     explicit ChannelMask(std::uint32_t mask)
-        : Shift(std::countr_zero(mask)), Bits(std::popcount(mask)), Max(mask >> Shift) {}
+        : shift(std::countr_zero(mask)), bits(std::popcount(mask)), max(mask >> shift) {}
 
     // Scales the channel to 8 bits. Short channels repeat their bits, so full
     // scale stays 255: a 5-bit v becomes (v << 3) | (v >> 2).
     std::uint32_t Expand(std::uint32_t word) const {
-        const std::uint32_t value = (word >> Shift) & Max;
-        if (Bits >= 8) {
-            return value >> (Bits - 8);
+        const std::uint32_t value = (word >> shift) & max;
+        if (bits >= 8) {
+            return value >> (bits - 8);
         }
         std::uint32_t repeated = 0;
         int filled = 0;
         while (filled < 8) {
-            repeated = repeated << Bits | value;
-            filled += Bits;
+            repeated = repeated << bits | value;
+            filled += bits;
         }
         return repeated >> (filled - 8);
     }
 
 private:
-    int Shift = 0;
-    int Bits = 8;
-    std::uint32_t Max = 0xFF;
+    int shift = 0;
+    int bits = 8;
+    std::uint32_t max = 0xFF;
 };
 
 ChannelMask CheckedMask(std::uint32_t mask, const char* channel, std::uint32_t bitCount) {
@@ -99,7 +99,7 @@ ChannelMask CheckedMask(std::uint32_t mask, const char* channel, std::uint32_t b
 class BmpDecoder {
 public:
     BmpDecoder(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels)
-        : Data(data), Size(size), MaxPixels(maxPixels) {}
+        : data(data), size(size), maxPixels(maxPixels) {}
 
     BmpImage Decode() {
         ReadFileHeader();
@@ -107,43 +107,43 @@ public:
         CheckFormat();
         ReadMasks();
         ReadPalette();
-        Image.Width = static_cast<std::int32_t>(Width);
-        Image.Height = static_cast<std::int32_t>(Height);
-        if (Compression == BiRle8 || Compression == BiRle4) {
+        image.Width = static_cast<std::int32_t>(width);
+        image.Height = static_cast<std::int32_t>(height);
+        if (compression == BiRle8 || compression == BiRle4) {
             DecodeRle();
         } else {
             DecodeUncompressed();
         }
-        return std::move(Image);
+        return std::move(image);
     }
 
 private:
     void ReadFileHeader() {
-        if (Size == 0) {
+        if (size == 0) {
             Fail("empty file");
         }
-        if (Size >= 2 && (Data[0] != 'B' || Data[1] != 'M')) {
-            if (Size >= 4 && std::memcmp(Data, "\x89PNG", 4) == 0) {
+        if (size >= 2 && (data[0] != 'B' || data[1] != 'M')) {
+            if (size >= 4 && std::memcmp(data, "\x89PNG", 4) == 0) {
                 Fail("not a bitmap file: it holds a png image");
             }
-            if (Size >= 3 && std::memcmp(Data, "\xFF\xD8\xFF", 3) == 0) {
+            if (size >= 3 && std::memcmp(data, "\xFF\xD8\xFF", 3) == 0) {
                 Fail("not a bitmap file: it holds a jpeg image");
             }
             Fail("not a bitmap file: wrong magic");
         }
-        if (Size < FileHeaderSize) {
+        if (size < FileHeaderSize) {
             Fail("truncated file header");
         }
         // bfSize and the reserved words are ignored: writers get them wrong.
-        PixelOffset = U32(Data + 10);
+        pixelOffset = U32(data + 10);
     }
 
     void ReadInfoHeader() {
-        if (Size < FileHeaderSize + 4) {
+        if (size < FileHeaderSize + 4) {
             Fail("truncated info header");
         }
-        HeaderSize = U32(Data + FileHeaderSize);
-        switch (HeaderSize) {
+        headerSize = U32(data + FileHeaderSize);
+        switch (headerSize) {
         case CoreHeaderSize: // OS/2 1.x
         case 40:             // BITMAPINFOHEADER
         case 52:             // with red, green and blue masks
@@ -152,41 +152,41 @@ private:
         case 124:            // BITMAPV5HEADER
             break;
         default:
-            Fail("unsupported header size " + std::to_string(HeaderSize));
+            Fail("unsupported header size " + std::to_string(headerSize));
         }
-        if (Size < FileHeaderSize + HeaderSize) {
+        if (size < FileHeaderSize + headerSize) {
             Fail("truncated info header");
         }
-        const std::uint8_t* header = Data + FileHeaderSize;
-        if (HeaderSize == CoreHeaderSize) {
-            Width = U16(header + 4);
-            Height = U16(header + 6);
-            Planes = U16(header + 8);
-            BitCount = U16(header + 10);
+        const std::uint8_t* header = data + FileHeaderSize;
+        if (headerSize == CoreHeaderSize) {
+            width = U16(header + 4);
+            height = U16(header + 6);
+            planes = U16(header + 8);
+            bitCount = U16(header + 10);
             return;
         }
-        Width = static_cast<std::int32_t>(U32(header + 4));
-        Height = static_cast<std::int32_t>(U32(header + 8));
-        TopDown = Height < 0;
-        Height = TopDown ? -Height : Height;
-        Planes = U16(header + 12);
-        BitCount = U16(header + 14);
-        Compression = U32(header + 16);
-        ColoursUsed = U32(header + 32);
+        width = static_cast<std::int32_t>(U32(header + 4));
+        height = static_cast<std::int32_t>(U32(header + 8));
+        topDown = height < 0;
+        height = topDown ? -height : height;
+        planes = U16(header + 12);
+        bitCount = U16(header + 14);
+        compression = U32(header + 16);
+        coloursUsed = U32(header + 32);
     }
 
     void CheckFormat() {
-        if (Planes != 1) {
-            Fail("invalid plane count " + std::to_string(Planes));
+        if (planes != 1) {
+            Fail("invalid plane count " + std::to_string(planes));
         }
-        if (Width <= 0) {
-            Fail("invalid width " + std::to_string(Width));
+        if (width <= 0) {
+            Fail("invalid width " + std::to_string(width));
         }
-        if (Height == 0) {
+        if (height == 0) {
             Fail("invalid height 0");
         }
-        const bool core = HeaderSize == CoreHeaderSize;
-        switch (BitCount) {
+        const bool core = headerSize == CoreHeaderSize;
+        switch (bitCount) {
         case 1:
         case 4:
         case 8:
@@ -199,19 +199,19 @@ private:
             }
             [[fallthrough]];
         default:
-            Fail("unsupported bit count " + std::to_string(BitCount));
+            Fail("unsupported bit count " + std::to_string(bitCount));
         }
-        switch (Compression) {
+        switch (compression) {
         case BiRgb:
             break;
         case BiRle8:
-            RequireBitCount(BitCount == 8, "(rle8) needs 8 bits per pixel");
+            RequireBitCount(bitCount == 8, "(rle8) needs 8 bits per pixel");
             break;
         case BiRle4:
-            RequireBitCount(BitCount == 4, "(rle4) needs 4 bits per pixel");
+            RequireBitCount(bitCount == 4, "(rle4) needs 4 bits per pixel");
             break;
         case BiBitFields:
-            RequireBitCount(BitCount == 16 || BitCount == 32,
+            RequireBitCount(bitCount == 16 || bitCount == 32,
                             "(bit fields) needs 16 or 32 bits per pixel");
             break;
         case BiJpeg:
@@ -219,123 +219,124 @@ private:
         case BiPng:
             Fail("unsupported compression 5 (embedded png)");
         default:
-            Fail("unsupported compression " + std::to_string(Compression));
+            Fail("unsupported compression " + std::to_string(compression));
         }
-        if (TopDown && Compression != BiRgb && Compression != BiBitFields) {
+        if (topDown && compression != BiRgb && compression != BiBitFields) {
             Fail("top-down images cannot be rle compressed");
         }
-        if (Width > BmpMaxSide || Height > BmpMaxSide ||
-            static_cast<std::uint64_t>(Width * Height) > MaxPixels) {
-            Fail("image too large: " + std::to_string(Width) + " x " + std::to_string(Height));
+        if (width > BmpMaxSide || height > BmpMaxSide ||
+            static_cast<std::uint64_t>(width * height) > maxPixels) {
+            Fail("image too large: " + std::to_string(width) + " x " + std::to_string(height));
         }
     }
 
     void RequireBitCount(bool fits, const char* need) const {
         if (!fits) {
-            Fail("compression " + std::to_string(Compression) + " " + need + ", not " +
-                 std::to_string(BitCount));
+            Fail("compression " + std::to_string(compression) + " " + need + ", not " +
+                 std::to_string(bitCount));
         }
     }
 
     void ReadMasks() {
-        HeadersEnd = FileHeaderSize + HeaderSize;
-        if (BitCount != 16 && BitCount != 32) {
+        headersEnd = FileHeaderSize + headerSize;
+        if (bitCount != 16 && bitCount != 32) {
             return;
         }
-        std::uint32_t red = BitCount == 16 ? 0x7C00 : 0xFF0000;
-        std::uint32_t green = BitCount == 16 ? 0x03E0 : 0x00FF00;
-        std::uint32_t blue = BitCount == 16 ? 0x001F : 0x0000FF;
-        if (Compression == BiBitFields) {
+        std::uint32_t redMask = bitCount == 16 ? 0x7C00 : 0xFF0000;
+        std::uint32_t greenMask = bitCount == 16 ? 0x03E0 : 0x00FF00;
+        std::uint32_t blueMask = bitCount == 16 ? 0x001F : 0x0000FF;
+        if (compression == BiBitFields) {
             // Headers of 52 bytes and more hold the masks; the 40-byte header is
             // followed by them.
-            const std::uint8_t* masks = Data + FileHeaderSize + 40;
-            if (HeaderSize == 40) {
-                if (Size < HeadersEnd + 12) {
+            const std::uint8_t* masks = data + FileHeaderSize + 40;
+            if (headerSize == 40) {
+                if (size < headersEnd + 12) {
                     Fail("truncated bit-field masks");
                 }
-                HeadersEnd += 12;
+                headersEnd += 12;
             }
-            red = U32(masks);
-            green = U32(masks + 4);
-            blue = U32(masks + 8);
+            redMask = U32(masks);
+            greenMask = U32(masks + 4);
+            blueMask = U32(masks + 8);
         }
-        Red = CheckedMask(red, "red", BitCount);
-        Green = CheckedMask(green, "green", BitCount);
-        Blue = CheckedMask(blue, "blue", BitCount);
-        if ((red & green) != 0 || (red & blue) != 0 || (green & blue) != 0) {
+        red = CheckedMask(redMask, "red", bitCount);
+        green = CheckedMask(greenMask, "green", bitCount);
+        blue = CheckedMask(blueMask, "blue", bitCount);
+        if ((redMask & greenMask) != 0 || (redMask & blueMask) != 0 ||
+            (greenMask & blueMask) != 0) {
             Fail("bit-field masks overlap");
         }
     }
 
     void ReadPalette() {
-        if (PixelOffset < HeadersEnd) {
-            Fail("pixel data offset " + std::to_string(PixelOffset) + " lies inside the headers");
+        if (pixelOffset < headersEnd) {
+            Fail("pixel data offset " + std::to_string(pixelOffset) + " lies inside the headers");
         }
-        if (BitCount <= 8) {
-            const std::uint32_t maxColours = std::uint32_t{1} << BitCount;
-            if (ColoursUsed > maxColours) {
-                Fail("palette size " + std::to_string(ColoursUsed) + " too large for " +
-                     std::to_string(BitCount) + " bits per pixel");
+        if (bitCount <= 8) {
+            const std::uint32_t maxColours = std::uint32_t{1} << bitCount;
+            if (coloursUsed > maxColours) {
+                Fail("palette size " + std::to_string(coloursUsed) + " too large for " +
+                     std::to_string(bitCount) + " bits per pixel");
             }
-            const std::uint64_t declared = ColoursUsed != 0 ? ColoursUsed : maxColours;
-            const std::uint64_t entrySize = HeaderSize == CoreHeaderSize ? 3 : 4;
+            const std::uint64_t declared = coloursUsed != 0 ? coloursUsed : maxColours;
+            const std::uint64_t entrySize = headerSize == CoreHeaderSize ? 3 : 4;
             // The palette ends where the pixels start: some writers store fewer
             // entries than the header implies.
-            const std::uint64_t count = std::min(declared, (PixelOffset - HeadersEnd) / entrySize);
+            const std::uint64_t count = std::min(declared, (pixelOffset - headersEnd) / entrySize);
             if (count == 0) {
                 Fail("missing palette");
             }
-            if (HeadersEnd + count * entrySize > Size) {
+            if (headersEnd + count * entrySize > size) {
                 Fail("truncated palette");
             }
-            Palette.resize(count);
+            palette.resize(count);
             for (std::uint64_t i = 0; i < count; ++i) {
-                const std::uint8_t* entry = Data + HeadersEnd + i * entrySize;
-                Palette[i] = Opaque(entry[2], entry[1], entry[0]);
+                const std::uint8_t* entry = data + headersEnd + i * entrySize;
+                palette[i] = Opaque(entry[2], entry[1], entry[0]);
             }
         }
-        if (PixelOffset >= Size) {
-            Fail("pixel data offset " + std::to_string(PixelOffset) +
-                 " past the end of the file (" + std::to_string(Size) + " bytes)");
+        if (pixelOffset >= size) {
+            Fail("pixel data offset " + std::to_string(pixelOffset) +
+                 " past the end of the file (" + std::to_string(size) + " bytes)");
         }
     }
 
     std::uint32_t Colour(std::uint32_t index) const {
-        if (index >= Palette.size()) {
+        if (index >= palette.size()) {
             Fail("palette index " + std::to_string(index) + " out of range (" +
-                 std::to_string(Palette.size()) + " colours)");
+                 std::to_string(palette.size()) + " colours)");
         }
-        return Palette[index];
+        return palette[index];
     }
 
     // The output row of the row stored at position fileRow in the file.
     std::uint32_t* Row(std::int64_t fileRow) {
-        const std::int64_t row = TopDown ? fileRow : Height - 1 - fileRow;
-        return Image.Pixels.data() + row * Width;
+        const std::int64_t row = topDown ? fileRow : height - 1 - fileRow;
+        return image.Pixels.data() + row * width;
     }
 
     void DecodeUncompressed() {
-        const std::uint64_t rowBits = static_cast<std::uint64_t>(Width) * BitCount;
+        const std::uint64_t rowBits = static_cast<std::uint64_t>(width) * bitCount;
         const std::uint64_t stride = (rowBits + 31) / 32 * 4;
         // The last row's padding holds no pixels; a file may end without it.
-        const std::uint64_t needed = stride * (Height - 1) + (rowBits + 7) / 8;
-        const std::uint64_t available = Size - PixelOffset;
+        const std::uint64_t needed = stride * (height - 1) + (rowBits + 7) / 8;
+        const std::uint64_t available = size - pixelOffset;
         if (needed > available) {
             Fail("truncated pixel data: " + std::to_string(available) + " of " +
                  std::to_string(needed) + " bytes");
         }
-        Image.Pixels.resize(static_cast<std::size_t>(Width * Height));
-        for (std::int64_t r = 0; r < Height; ++r) {
-            const std::uint8_t* src = Data + PixelOffset + r * stride;
+        image.Pixels.resize(static_cast<std::size_t>(width * height));
+        for (std::int64_t r = 0; r < height; ++r) {
+            const std::uint8_t* src = data + pixelOffset + r * stride;
             std::uint32_t* dst = Row(r);
-            for (std::int64_t x = 0; x < Width; ++x) {
+            for (std::int64_t x = 0; x < width; ++x) {
                 dst[x] = Pixel(src, x);
             }
         }
     }
 
     std::uint32_t Pixel(const std::uint8_t* row, std::int64_t x) const {
-        switch (BitCount) {
+        switch (bitCount) {
         case 1:
             return Colour(row[x >> 3] >> (7 - (x & 7)) & 1);
         case 4:
@@ -344,37 +345,37 @@ private:
             return Colour(row[x]);
         case 16: {
             const std::uint32_t word = U16(row + 2 * x);
-            return Opaque(Red.Expand(word), Green.Expand(word), Blue.Expand(word));
+            return Opaque(red.Expand(word), green.Expand(word), blue.Expand(word));
         }
         case 24:
             return Opaque(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
         default: {
             const std::uint32_t word = U32(row + 4 * x);
-            return Opaque(Red.Expand(word), Green.Expand(word), Blue.Expand(word));
+            return Opaque(red.Expand(word), green.Expand(word), blue.Expand(word));
         }
         }
     }
 
     void DecodeRle() {
-        Image.Pixels.assign(static_cast<std::size_t>(Width * Height), Palette[0]);
-        const bool four = Compression == BiRle4;
+        image.Pixels.assign(static_cast<std::size_t>(width * height), palette[0]);
+        const bool four = compression == BiRle4;
         // Runs may go on into the row's padding, as if the padded rows of an
         // uncompressed file were encoded (ImageMagick's RLE8 does so, GIMP's
         // RLE4 writes one pixel more at odd widths); those pixels are dropped.
-        const std::int64_t rowEnd = (Width * BitCount + 31) / 32 * 32 / BitCount;
-        std::uint64_t at = PixelOffset;
+        const std::int64_t rowEnd = (width * bitCount + 31) / 32 * 32 / bitCount;
+        std::uint64_t at = pixelOffset;
         std::int64_t x = 0;
         std::int64_t y = 0;
         const auto take = [&](std::uint64_t count) {
-            if (Size - at < count) {
+            if (size - at < count) {
                 Fail("truncated rle data: no end-of-bitmap marker");
             }
-            const std::uint8_t* bytes = Data + at;
+            const std::uint8_t* bytes = data + at;
             at += count;
             return bytes;
         };
         const auto draw = [&](std::int64_t count, const auto& indexAt) {
-            if (y >= Height) {
+            if (y >= height) {
                 Fail("rle data past the end of the image");
             }
             if (x + count > rowEnd) {
@@ -382,7 +383,7 @@ private:
             }
             std::uint32_t* dst = Row(y);
             for (std::int64_t i = 0; i < count; ++i, ++x) {
-                if (x < Width) {
+                if (x < width) {
                     dst[x] = Colour(indexAt(i));
                 }
             }
@@ -399,7 +400,7 @@ private:
             switch (op[1]) {
             case 0: // end of line
                 x = 0;
-                if (++y > Height) {
+                if (++y > height) {
                     Fail("rle data past the end of the image");
                 }
                 break;
@@ -409,7 +410,7 @@ private:
                 const std::uint8_t* delta = take(2);
                 x += delta[0];
                 y += delta[1];
-                if (x > rowEnd || y > Height) {
+                if (x > rowEnd || y > height) {
                     Fail("rle delta past the end of the image");
                 }
                 break;
@@ -427,25 +428,25 @@ private:
         }
     }
 
-    const std::uint8_t* Data;
-    std::uint64_t Size;
-    std::uint64_t MaxPixels;
+    const std::uint8_t* data;
+    std::uint64_t size;
+    std::uint64_t maxPixels;
 
-    std::uint64_t PixelOffset = 0;
-    std::uint32_t HeaderSize = 0;
-    std::uint64_t HeadersEnd = 0;
-    std::int64_t Width = 0;
-    std::int64_t Height = 0;
-    bool TopDown = false;
-    std::uint32_t Planes = 1;
-    std::uint32_t BitCount = 0;
-    std::uint32_t Compression = BiRgb;
-    std::uint32_t ColoursUsed = 0;
-    ChannelMask Red;
-    ChannelMask Green;
-    ChannelMask Blue;
-    std::vector<std::uint32_t> Palette;
-    BmpImage Image;
+    std::uint64_t pixelOffset = 0;
+    std::uint32_t headerSize = 0;
+    std::uint64_t headersEnd = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    bool topDown = false;
+    std::uint32_t planes = 1;
+    std::uint32_t bitCount = 0;
+    std::uint32_t compression = BiRgb;
+    std::uint32_t coloursUsed = 0;
+    ChannelMask red;
+    ChannelMask green;
+    ChannelMask blue;
+    std::vector<std::uint32_t> palette;
+    BmpImage image;
 };
 
 } // namespace

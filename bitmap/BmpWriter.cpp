@@ -35,18 +35,18 @@ void Put32(std::uint8_t* p, std::uint32_t value) {
 // is removed if anything fails before then.
 class PendingFile {
 public:
-    explicit PendingFile(const std::filesystem::path& target) : Target(target) {
+    explicit PendingFile(const std::filesystem::path& target) : target(target) {
         const std::filesystem::path folder = target.parent_path();
         std::random_device random;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            Path = folder / (".tarvish-" + std::to_string(random()) + ".tmp");
+            path = folder / (".tarvish-" + std::to_string(random()) + ".tmp");
             // "x": never reuse a name that exists, even if another program made it meanwhile.
-            File = std::fopen(Path.c_str(), "wbx");
-            if (File != nullptr || errno != EEXIST) {
+            file = std::fopen(path.c_str(), "wbx");
+            if (file != nullptr || errno != EEXIST) {
                 break;
             }
         }
-        if (File == nullptr) {
+        if (file == nullptr) {
             Fail("cannot create file", errno);
         }
     }
@@ -55,43 +55,43 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
 
     ~PendingFile() {
-        if (File != nullptr) {
-            std::fclose(File);
+        if (file != nullptr) {
+            std::fclose(file);
         }
-        if (!Committed) {
-            std::remove(Path.c_str());
+        if (!committed) {
+            std::remove(path.c_str());
         }
     }
 
     void Write(const std::uint8_t* bytes, std::size_t size) {
-        if (std::fwrite(bytes, 1, size, File) != size) {
+        if (std::fwrite(bytes, 1, size, file) != size) {
             Fail("cannot write file", errno);
         }
     }
 
     void Commit() {
         // Disk-full errors of buffered data show up only when it is flushed.
-        const bool flushed = std::fflush(File) == 0;
+        const bool flushed = std::fflush(file) == 0;
         const int flushError = errno;
-        const bool closed = std::fclose(File) == 0;
+        const bool closed = std::fclose(file) == 0;
         const int closeError = errno;
-        File = nullptr;
+        file = nullptr;
         if (!flushed || !closed) {
             Fail("cannot write file", !flushed ? flushError : closeError);
         }
         std::error_code error;
-        std::filesystem::rename(Path, Target, error);
+        std::filesystem::rename(path, target, error);
         if (error) {
             throw BmpError("cannot replace file: " + error.message());
         }
-        Committed = true;
+        committed = true;
     }
 
 private:
-    std::filesystem::path Target;
-    std::filesystem::path Path;
-    std::FILE* File = nullptr;
-    bool Committed = false;
+    std::filesystem::path target;
+    std::filesystem::path path;
+    std::FILE* file = nullptr;
+    bool committed = false;
 };
 
 } // namespace

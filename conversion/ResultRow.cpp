@@ -33,7 +33,7 @@ std::vector<std::string> ResultRow::Fields(const std::string& image, std::int32_
 }
 
 const std::array<std::string_view, 17>& ResultRow::Columns() {
-    static constexpr std::array<std::string_view, 17> columns = {"image",
+    static constexpr std::array<std::string_view, 17> Columns = {"image",
                                                                  "width",
                                                                  "height",
                                                                  "transform",
@@ -50,7 +50,7 @@ const std::array<std::string_view, 17>& ResultRow::Columns() {
                                                                  "ssim",
                                                                  "max_error",
                                                                  "time_ms"};
-    return columns;
+    return Columns;
 }
 
 std::string ResultRow::Quoted(std::string_view field) {

@@ -34,13 +34,15 @@ QImage LoadBitmap(const QString& path) {
 }
 
 void SaveBitmap(const QImage& image, const QString& path) {
-    if (image.isNull())
+    if (image.isNull()) {
         throw BmpError("there is no image to save");
+    }
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(rgb.width()) * rgb.height());
     const auto rowBytes = static_cast<std::size_t>(rgb.width()) * sizeof(std::uint32_t);
-    for (int y = 0; y < rgb.height(); ++y)
+    for (int y = 0; y < rgb.height(); ++y) {
         std::memcpy(pixels.data() + static_cast<std::size_t>(y) * rgb.width(), rgb.constScanLine(y),
                     rowBytes);
+    }
     WriteBmpFile(LocalPath(path), rgb.width(), rgb.height(), pixels.data(), pixels.size());
 }

@@ -24,15 +24,17 @@ Canvas::Canvas(QImage* image, std::function<void()> changed)
     : image(image), changed(std::move(changed)) {}
 
 std::uint32_t Canvas::GetPixel(int x, int y) const {
-    if (!image || !Inside(*image, x, y))
+    if (!image || !Inside(*image, x, y)) {
         return InvalidColor;
+    }
     const auto* line = reinterpret_cast<const QRgb*>(image->constScanLine(y));
     return ToColorRef(line[x]);
 }
 
 void Canvas::SetPixel(int x, int y, std::uint32_t colorRef) {
-    if (!image || !Inside(*image, x, y))
+    if (!image || !Inside(*image, x, y)) {
         return;
+    }
     reinterpret_cast<QRgb*>(image->scanLine(y))[x] = FromColorRef(colorRef);
 }
 
@@ -42,8 +44,9 @@ void Canvas::SetPixels(int x, int y, std::uint32_t colorRef) {
 }
 
 void Canvas::Changed() const {
-    if (changed)
+    if (changed) {
         changed();
+    }
 }
 
 void Canvas::MoveTo(int x, int y) {
@@ -51,8 +54,9 @@ void Canvas::MoveTo(int x, int y) {
 }
 
 void Canvas::Plot(int x, int y) {
-    if (!image || !Inside(*image, x, y))
+    if (!image || !Inside(*image, x, y)) {
         return;
+    }
     auto& pixel = reinterpret_cast<QRgb*>(image->scanLine(y))[x];
     pixel = penMode == PenMode::Not ? (~pixel | 0xFF000000u) : 0xFF000000u;
 }

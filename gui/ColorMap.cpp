@@ -17,8 +17,9 @@ QColor Viridis(double t) {
                                                                   {122, 209, 81},
                                                                   {189, 223, 38},
                                                                   {253, 231, 37}}};
-    if (!(t >= 0.0))
+    if (!(t >= 0.0)) {
         t = 0.0;
+    }
     t = std::min(t, 1.0) * 10.0;
     const int i = std::min(static_cast<int>(t), 9);
     const double f = t - i;

@@ -37,8 +37,9 @@ QSize ColorScale::minimumSizeHint() const {
 void ColorScale::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect bar(0, 0, BarWidth, height());
-    if (bar.height() <= 2 || !colorAt)
+    if (bar.height() <= 2 || !colorAt) {
         return;
+    }
     for (int y = 0; y < bar.height(); ++y) {
         const double t = 1.0 - double(y) / std::max(1, bar.height() - 1);
         painter.setPen(colorAt(t));

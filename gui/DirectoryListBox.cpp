@@ -17,8 +17,9 @@ DirectoryListBox::DirectoryListBox(QWidget* parent) : QListWidget(parent) {
 
 void DirectoryListBox::SetDirectory(const QString& path) {
     const QDir dir(path);
-    if (!dir.exists())
+    if (!dir.exists()) {
         return;
+    }
     const QString absolute = QDir::cleanPath(dir.absolutePath());
     const bool changed = absolute != directory;
     directory = absolute;
@@ -29,8 +30,9 @@ void DirectoryListBox::SetDirectory(const QString& path) {
     QStringList chain;
     for (QDir up(directory);;) {
         chain.prepend(up.absolutePath());
-        if (!up.cdUp())
+        if (!up.cdUp()) {
             break;
+        }
     }
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
@@ -50,11 +52,13 @@ void DirectoryListBox::SetDirectory(const QString& path) {
         item->setData(PathRole, QDir(directory).absoluteFilePath(name));
         addItem(item);
     }
-    if (changed)
+    if (changed) {
         emit DirectoryChanged(directory);
+    }
 }
 
 void DirectoryListBox::Open(QListWidgetItem* item) {
-    if (item)
+    if (item) {
         SetDirectory(item->data(PathRole).toString());
+    }
 }

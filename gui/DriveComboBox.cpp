@@ -5,8 +5,9 @@
 
 DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent) {
     const QIcon glyph = style()->standardIcon(QStyle::SP_DriveHDIcon);
-    for (const QFileInfo& drive : QDir::drives())
+    for (const QFileInfo& drive : QDir::drives()) {
         addItem(glyph, drive.absolutePath());
+    }
     connect(this, &QComboBox::activated, this,
             [this](int index) { emit DriveChanged(itemText(index)); });
 }
@@ -16,9 +17,11 @@ void DriveComboBox::SetDriveOf(const QString& path) {
     int best = -1;
     for (int i = 0; i < count(); ++i) {
         if (absolute.startsWith(itemText(i), Qt::CaseInsensitive) &&
-            (best < 0 || itemText(i).size() > itemText(best).size()))
+            (best < 0 || itemText(i).size() > itemText(best).size())) {
             best = i;
+        }
     }
-    if (best >= 0)
+    if (best >= 0) {
         setCurrentIndex(best);
+    }
 }

@@ -25,8 +25,9 @@ QString FileDialog::QtFilter() const {
     // "Description|mask|Description|mask" becomes one Qt filter per pair.
     const QStringList parts = filter.split('|');
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         filters << parts[i];
+    }
     return filters.join(QStringLiteral(";;"));
 }
 
@@ -34,8 +35,9 @@ QString FileDialog::ExtensionFor(const QString& chosenFilter) const {
     const QStringList parts = filter.split('|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString extension = ExtensionOf(parts[i + 1]);
-        if (parts[i] == chosenFilter && !extension.isEmpty())
+        if (parts[i] == chosenFilter && !extension.isEmpty()) {
             return extension;
+        }
     }
     QString extension = defaultExtension;
     extension.remove('*');
@@ -50,10 +52,12 @@ bool FileDialog::Execute(QWidget* parent) {
         kind == Kind::Open
             ? Dialogs::Current().OpenFileName(parent, title, directory, QtFilter())
             : Dialogs::Current().SaveFileName(parent, title, directory, QtFilter(), &chosenFilter);
-    if (chosen.isEmpty())
+    if (chosen.isEmpty()) {
         return false;
-    if (kind == Kind::Save && QFileInfo(chosen).suffix().isEmpty())
+    }
+    if (kind == Kind::Save && QFileInfo(chosen).suffix().isEmpty()) {
         chosen += ExtensionFor(chosenFilter);
+    }
     fileName = chosen;
     selectedFilter = chosenFilter;
     return true;

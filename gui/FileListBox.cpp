@@ -29,21 +29,24 @@ void FileListBox::Update() {
     const QStringList names = QDir(directory).entryList(masks, QDir::Files | QDir::Readable,
                                                         QDir::Name | QDir::IgnoreCase);
     const QIcon glyph = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const QString& name : names)
+    for (const QString& name : names) {
         addItem(new QListWidgetItem(glyph, name));
+    }
 }
 
 QString FileListBox::FileName() const {
     const QListWidgetItem* item = currentItem();
-    if (!item || !item->isSelected())
+    if (!item || !item->isSelected()) {
         return {};
+    }
     return QDir(directory).absoluteFilePath(item->text());
 }
 
 bool FileListBox::SelectFile(const QString& name) {
     const auto found = findItems(name, Qt::MatchFixedString);
-    if (found.isEmpty())
+    if (found.isEmpty()) {
         return false;
+    }
     setCurrentItem(found.first());
     return true;
 }
@@ -51,6 +54,7 @@ bool FileListBox::SelectFile(const QString& name) {
 void FileListBox::keyPressEvent(QKeyEvent* event) {
     const QListWidgetItem* before = currentItem();
     QListWidget::keyPressEvent(event);
-    if (currentItem() && currentItem() != before)
+    if (currentItem() && currentItem() != before) {
         emit Click();
+    }
 }

@@ -19,8 +19,9 @@ void FittedImageView::SetAlignment(Qt::Alignment newAlignment) {
 }
 
 QRect FittedImageView::PictureRect() const {
-    if (picture.isNull() || width() <= 0 || height() <= 0)
+    if (picture.isNull() || width() <= 0 || height() <= 0) {
         return QRect();
+    }
     const QSize fitted = picture.size().scaled(size(), Qt::KeepAspectRatio);
     return QStyle::alignedRect(layoutDirection(), alignment, fitted, rect());
 }
@@ -32,6 +33,7 @@ QSize FittedImageView::sizeHint() const {
 void FittedImageView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect target = PictureRect();
-    if (!target.isEmpty())
+    if (!target.isEmpty()) {
         painter.drawImage(target, picture);
+    }
 }

@@ -65,10 +65,12 @@ void CheckPngWhole(QByteArrayView data) {
     qsizetype at = 8;
     while (data.size() - at >= 12) {
         const auto length = static_cast<qsizetype>(qFromBigEndian<quint32>(data.data() + at));
-        if (length > data.size() - at - 12)
+        if (length > data.size() - at - 12) {
             break;
-        if (data.sliced(at + 4, 4) == "IEND")
+        }
+        if (data.sliced(at + 4, 4) == "IEND") {
             return;
+        }
         at += 12 + length;
     }
     throw ImageFileError("truncated png file");
@@ -86,32 +88,39 @@ void CheckJpegWhole(QByteArrayView data) {
     while (true) {
         // Bytes before a marker are skipped, as libjpeg does; 0xff may repeat as fill.
         at = std::find(at, end, '\xff');
-        if (end - at < 2)
+        if (end - at < 2) {
             break;
+        }
         const std::uint8_t marker = Byte(at + 1);
-        if (marker == 0xd9)
+        if (marker == 0xd9) {
             return;
+        }
         if (marker == 0xff || marker == 0x00 || marker == 0x01 || IsRestartMarker(marker)) {
             at += marker == 0xff ? 1 : 2;
             continue;
         }
-        if (end - at < 4)
+        if (end - at < 4) {
             break;
+        }
         const int length = Byte(at + 2) << 8 | Byte(at + 3);
-        if (length < 2)
+        if (length < 2) {
             throw ImageFileError("damaged jpeg file: segment of length " + std::to_string(length));
-        if (end - at < 2 + length)
+        }
+        if (end - at < 2 + length) {
             break;
+        }
         at += 2 + length;
         if (marker == 0xda) {
             // Entropy-coded data runs to a marker other than a stuffed zero or a restart.
             while (true) {
                 at = std::find(at, end, '\xff');
-                if (end - at < 2)
+                if (end - at < 2) {
                     break;
+                }
                 const std::uint8_t next = Byte(at + 1);
-                if (next != 0x00 && !IsRestartMarker(next))
+                if (next != 0x00 && !IsRestartMarker(next)) {
                     break;
+                }
                 at += 2;
             }
         }
@@ -122,15 +131,16 @@ void CheckJpegWhole(QByteArrayView data) {
 // A WebP's RIFF container says how long it is.
 void CheckWebpWhole(QByteArrayView data) {
     const auto riffSize = static_cast<qsizetype>(qFromLittleEndian<quint32>(data.data() + 4));
-    if (riffSize > data.size() - 8)
+    if (riffSize > data.size() - 8) {
         throw ImageFileError("truncated webp file");
+    }
 }
 
 // An array of numbers in a TIFF directory entry.
 struct TiffArray {
-    qsizetype at = 0;
-    int size = 0;
-    qsizetype count = 0;
+    qsizetype At = 0;
+    int Size = 0;
+    qsizetype Count = 0;
 };
 
 // A TIFF's first directory, the values it points to and its strips or tiles
@@ -138,15 +148,17 @@ struct TiffArray {
 void CheckTiffWhole(QByteArrayView data) {
     const bool little = data[0] == 'I';
     const auto number = [&](qsizetype at, int size) {
-        if (at < 0 || at > data.size() - size)
+        if (at < 0 || at > data.size() - size) {
             throw ImageFileError("truncated tiff file");
+        }
         qsizetype value = 0;
-        for (int i = 0; i < size; ++i)
+        for (int i = 0; i < size; ++i) {
             value = value << 8 | Byte(data.data() + at + (little ? size - 1 - i : i));
+        }
         return value;
     };
     // Bytes per value of each field type, 1 (BYTE) to 13 (IFD); 0 for unknown types.
-    constexpr std::array<int, 14> typeSizes{0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+    constexpr std::array<int, 14> TypeSizes{0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
     const qsizetype directory = number(4, 4);
     const qsizetype entries = number(directory, 2);
     TiffArray offsets;
@@ -155,38 +167,43 @@ void CheckTiffWhole(QByteArrayView data) {
         const qsizetype entry = directory + 2 + 12 * i;
         const qsizetype tag = number(entry, 2);
         const qsizetype type = number(entry + 2, 2);
-        const int size = type < qsizetype(typeSizes.size()) ? typeSizes[type] : 0;
+        const int size = type < qsizetype(TypeSizes.size()) ? TypeSizes[type] : 0;
         TiffArray values{entry + 8, size, number(entry + 4, 4)};
-        if (size * values.count > 4)
-            values.at = number(entry + 8, 4);
+        if (size * values.Count > 4) {
+            values.At = number(entry + 8, 4);
+        }
         // The value's last byte must be there.
-        if (size > 0 && values.count > 0)
-            number(values.at + size * values.count - 1, 1);
+        if (size > 0 && values.Count > 0) {
+            number(values.At + size * values.Count - 1, 1);
+        }
         // Offsets and lengths are SHORT or LONG; libtiff refuses other types itself.
-        if (size != 2 && size != 4)
+        if (size != 2 && size != 4) {
             continue;
-        if (tag == 273 || tag == 324) // StripOffsets, TileOffsets
+        }
+        if (tag == 273 || tag == 324) { // StripOffsets, TileOffsets
             offsets = values;
-        else if (tag == 279 || tag == 325) // StripByteCounts, TileByteCounts
+        } else if (tag == 279 || tag == 325) { // StripByteCounts, TileByteCounts
             lengths = values;
+        }
     }
     number(directory + 2 + 12 * entries, 4); // the next directory's offset
-    for (qsizetype i = 0; i < std::min(offsets.count, lengths.count); ++i) {
-        const qsizetype length = number(lengths.at + i * lengths.size, lengths.size);
-        if (length > 0)
-            number(number(offsets.at + i * offsets.size, offsets.size) + length - 1, 1);
+    for (qsizetype i = 0; i < std::min(offsets.Count, lengths.Count); ++i) {
+        const qsizetype length = number(lengths.At + i * lengths.Size, lengths.Size);
+        if (length > 0) {
+            number(number(offsets.At + i * offsets.Size, offsets.Size) + length - 1, 1);
+        }
     }
 }
 
 struct FileFormat {
     // Names the format in reasons and the filter; Qt's name for its reader.
-    const char* name;
-    const char* qtName;
-    const char* description;
-    const char* masks;
-    bool (*matches)(QByteArrayView head);
+    const char* Name;
+    const char* QtName;
+    const char* Description;
+    const char* Masks;
+    bool (*Matches)(QByteArrayView head);
     // Null where Qt's reader itself refuses every cut file.
-    void (*checkWhole)(QByteArrayView data);
+    void (*CheckWhole)(QByteArrayView data);
 };
 
 // Bitmaps first: the open filter's default.
@@ -200,8 +217,8 @@ constexpr std::array<FileFormat, 6> Formats{{
 }};
 
 struct SaveFormat {
-    ImageFormat format;
-    const FileFormat& file;
+    ImageFormat Format;
+    const FileFormat& File;
 };
 
 const std::array<SaveFormat, 2> SaveFormats{{
@@ -216,7 +233,7 @@ QString FilterEntry(const QString& description, const QString& masks) {
 }
 
 QString FilterEntry(const FileFormat& format) {
-    return FilterEntry(QString::fromLatin1(format.description), QString::fromLatin1(format.masks));
+    return FilterEntry(QString::fromLatin1(format.Description), QString::fromLatin1(format.Masks));
 }
 
 // The Qt form of a filter entry, as a dialog returns the chosen one.
@@ -237,21 +254,24 @@ QImage LoadBitmapFile(const QString& path) {
 }
 
 [[noreturn]] void Damaged(const FileFormat& format, const QImageReader& reader) {
-    if (reader.error() == QImageReader::UnsupportedFormatError)
-        throw ImageFileError(std::string("no Qt image plugin for ") + format.name +
+    if (reader.error() == QImageReader::UnsupportedFormatError) {
+        throw ImageFileError(std::string("no Qt image plugin for ") + format.Name +
                              " files is installed");
-    throw ImageFileError(std::string("damaged or incomplete ") + format.name + " file");
+    }
+    throw ImageFileError(std::string("damaged or incomplete ") + format.Name + " file");
 }
 
 // Transparent parts composed on white: a premultiplied colour plus white
 // where the image lets it through is exactly c * a / 255 + 255 - a, rounded.
 QImage Flattened(QImage decoded) {
-    if (!decoded.hasAlphaChannel())
+    if (!decoded.hasAlphaChannel()) {
         return decoded.convertToFormat(QImage::Format_RGB32);
+    }
     QImage image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     decoded = QImage();
-    if (image.isNull())
+    if (image.isNull()) {
         throw std::bad_alloc();
+    }
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
@@ -266,8 +286,9 @@ QImage Flattened(QImage decoded) {
 
 void SavePng(const QImage& image, const QString& path) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
         throw ImageFileError("cannot create file: " + Text(file.errorString()));
+    }
     // Encoded in memory, where writing cannot fail: Qt's writer leaks its row
     // buffer when libpng gives up on a failed write.
     QByteArray encoded;
@@ -275,12 +296,15 @@ void SavePng(const QImage& image, const QString& path) {
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     // Not committed, the temporary file is removed with QSaveFile.
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32)))
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
         throw ImageFileError("cannot encode png image: " + Text(writer.errorString()));
-    if (file.write(encoded) != encoded.size())
+    }
+    if (file.write(encoded) != encoded.size()) {
         throw ImageFileError("cannot write file: " + Text(file.errorString()));
-    if (!file.commit())
+    }
+    if (!file.commit()) {
         throw ImageFileError("cannot replace file: " + Text(file.errorString()));
+    }
 }
 
 } // namespace
@@ -290,7 +314,7 @@ QString ImageOpenFilter() {
     QStringList masks;
     for (const FileFormat& format : Formats) {
         entries << FilterEntry(format);
-        masks << QString::fromLatin1(format.masks);
+        masks << QString::fromLatin1(format.Masks);
     }
     entries.insert(1, FilterEntry(QStringLiteral("All images"), masks.join(';')));
     return entries.join('|');
@@ -298,65 +322,79 @@ QString ImageOpenFilter() {
 
 QString ImageSaveFilter() {
     QStringList entries;
-    for (const SaveFormat& save : SaveFormats)
-        entries << FilterEntry(save.file);
+    for (const SaveFormat& save : SaveFormats) {
+        entries << FilterEntry(save.File);
+    }
     return entries.join('|');
 }
 
 QImage LoadImageFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         throw ImageFileError("cannot open file: " + Text(file.errorString()));
+    }
     const QByteArray head = file.peek(12);
     const auto format = std::find_if(Formats.begin(), Formats.end(),
-                                     [&](const FileFormat& f) { return f.matches(head); });
-    if (format == Formats.end())
+                                     [&](const FileFormat& f) { return f.Matches(head); });
+    if (format == Formats.end()) {
         throw ImageFileError("not an image file Tarvish can read");
-    if (!format->qtName) {
+    }
+    if (!format->QtName) {
         file.close();
         return LoadBitmapFile(path);
     }
-    if (file.size() > MaxFileSize)
+    if (file.size() > MaxFileSize) {
         throw ImageFileError("file too large: " + std::to_string(file.size()) + " bytes");
+    }
     QByteArray data = file.readAll();
-    if (data.size() != file.size())
+    if (data.size() != file.size()) {
         throw ImageFileError("cannot read file: " + Text(file.errorString()));
+    }
     file.close();
-    if (format->checkWhole)
-        format->checkWhole(data);
+    if (format->CheckWhole) {
+        format->CheckWhole(data);
+    }
 
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format->qtName);
+    QImageReader reader(&buffer, format->QtName);
     reader.setAutoDetectImageFormat(false);
     reader.setAllocationLimit(AllocationLimitMiB);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
-    if (!size.isValid())
+    if (!size.isValid()) {
         Damaged(*format, reader);
-    if (size.width() > BmpMaxSide || size.height() > BmpMaxSide)
+    }
+    if (size.width() > BmpMaxSide || size.height() > BmpMaxSide) {
         throw ImageFileError("image too large: " + std::to_string(size.width()) + " x " +
                              std::to_string(size.height()));
+    }
     QImage decoded;
-    if (!reader.read(&decoded))
+    if (!reader.read(&decoded)) {
         Damaged(*format, reader);
+    }
     return Flattened(std::move(decoded));
 }
 
 ImageFormat SaveFormatFor(const QString& path, const QString& selectedFilter) {
     const QString extension = QStringLiteral("*.") + QFileInfo(path).suffix().toLower();
-    for (const SaveFormat& save : SaveFormats)
-        if (QString::fromLatin1(save.file.masks).split(';').contains(extension))
-            return save.format;
-    for (const SaveFormat& save : SaveFormats)
-        if (QtFilter(save.file) == selectedFilter)
-            return save.format;
+    for (const SaveFormat& save : SaveFormats) {
+        if (QString::fromLatin1(save.File.Masks).split(';').contains(extension)) {
+            return save.Format;
+        }
+    }
+    for (const SaveFormat& save : SaveFormats) {
+        if (QtFilter(save.File) == selectedFilter) {
+            return save.Format;
+        }
+    }
     return ImageFormat::Bmp;
 }
 
 void SaveImageFile(const QImage& image, const QString& path, ImageFormat format) {
-    if (image.isNull())
+    if (image.isNull()) {
         throw ImageFileError("there is no image to save");
+    }
     switch (format) {
     case ImageFormat::Bmp:
         try {

@@ -30,16 +30,18 @@ void ImageView::SetControlSize(int width, int height) {
 }
 
 QRect ImageView::PictureRect() const {
-    if (picture.isNull() || width() <= 0 || height() <= 0)
+    if (picture.isNull() || width() <= 0 || height() <= 0) {
         return QRect();
+    }
     const QSize fitted = picture.size().scaled(size(), Qt::KeepAspectRatio);
     return QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, fitted.expandedTo({1, 1}),
                                rect());
 }
 
 void ImageView::SetOutline(const QRect& pictureRect) {
-    if (pictureRect == outline)
+    if (pictureRect == outline) {
         return;
+    }
     outline = pictureRect;
     update();
 }
@@ -49,8 +51,9 @@ void ImageView::paintEvent(QPaintEvent* event) {
     const QRect exposed = event->rect();
     painter.fillRect(exposed, palette().window());
     const QRect target = PictureRect();
-    if (target.isEmpty())
+    if (target.isEmpty()) {
         return;
+    }
     // Map only the exposed part back onto the picture: a zoomed control can be far larger than
     // the screen, and a scaled copy of it all would be huge.
     const double sx = double(picture.width()) / target.width();
@@ -97,7 +100,8 @@ void ImageView::wheelEvent(QWheelEvent* event) {
     wheelAngle += event->angleDelta().y();
     const int steps = wheelAngle / QWheelEvent::DefaultDeltasPerStep;
     wheelAngle -= steps * QWheelEvent::DefaultDeltasPerStep;
-    if (steps != 0)
+    if (steps != 0) {
         emit WheelZoom(steps);
+    }
     event->accept();
 }

@@ -14,8 +14,9 @@ protected:
     QSize minimumTabSizeHint(int index) const override {
         const QSize full = tabSizeHint(index);
         const int share = count() > 0 ? width() / count() : full.width();
-        if (full.width() <= share)
+        if (full.width() <= share) {
             return full;
+        }
         return QTabBar::minimumTabSizeHint(index);
     }
 };

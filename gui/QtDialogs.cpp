@@ -18,10 +18,12 @@ Dialogs::Answer QtDialogs::Question(QWidget* parent, const QString& title, const
     const auto button = QMessageBox::question(
         parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
         QMessageBox::Yes);
-    if (button == QMessageBox::Yes)
+    if (button == QMessageBox::Yes) {
         return Answer::Yes;
-    if (button == QMessageBox::No)
+    }
+    if (button == QMessageBox::No) {
         return Answer::No;
+    }
     return Answer::Cancel;
 }
 

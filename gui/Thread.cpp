@@ -9,8 +9,9 @@ Thread::Thread() : thread(QThread::create([this] { Run(); })) {
 }
 
 Thread::~Thread() {
-    if (thread->isRunning())
+    if (thread->isRunning()) {
         thread->wait();
+    }
 }
 
 void Thread::Resume() {
@@ -32,8 +33,9 @@ void Thread::Run() {
 
 void Thread::DeliverTerminate() {
     // The handler may destroy this object, and with it OnTerminate: run a copy.
-    if (const auto handler = OnTerminate)
+    if (const auto handler = OnTerminate) {
         handler(this);
+    }
 }
 
 void Thread::Synchronize(const std::function<void()>& method) {
@@ -54,6 +56,7 @@ void Thread::Synchronize(const std::function<void()>& method) {
             }
         },
         Qt::BlockingQueuedConnection);
-    if (failure)
+    if (failure) {
         std::rethrow_exception(failure);
+    }
 }

@@ -16,9 +16,10 @@ TileMapView::TileMapView(QWidget* parent) : QWidget(parent) {
 void TileMapView::SetTiles(int count, std::vector<QColor> colors, QStringList toolTips) {
     const auto entries = static_cast<std::size_t>(count) * static_cast<std::size_t>(count);
     if (count < 0 || colors.size() != entries ||
-        (!toolTips.isEmpty() && static_cast<std::size_t>(toolTips.size()) != entries))
+        (!toolTips.isEmpty() && static_cast<std::size_t>(toolTips.size()) != entries)) {
         throw std::invalid_argument("TileMapView: " + std::to_string(colors.size()) +
                                     " colours for " + std::to_string(count) + " tiles per side");
+    }
     this->count = count;
     this->colors = std::move(colors);
     this->toolTips = std::move(toolTips);
@@ -40,27 +41,31 @@ void TileMapView::SetAlignment(Qt::Alignment newAlignment) {
 
 QRect TileMapView::GridRect() const {
     const int side = std::min(width(), height()) - 1;
-    if (count <= 0 || side <= 0)
+    if (count <= 0 || side <= 0) {
         return QRect();
+    }
     return QStyle::alignedRect(layoutDirection(), alignment, QSize(side, side), rect());
 }
 
 int TileMapView::TileAt(const QPoint& point) const {
     const QRect grid = GridRect();
-    if (!grid.contains(point))
+    if (!grid.contains(point)) {
         return -1;
+    }
     const int l = (point.x() - grid.left()) * count / grid.width();
     const int m = (point.y() - grid.top()) * count / grid.height();
-    if (l < 0 || m < 0 || l >= count || m >= count)
+    if (l < 0 || m < 0 || l >= count || m >= count) {
         return -1;
+    }
     return l * count + m;
 }
 
 void TileMapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect grid = GridRect();
-    if (grid.isEmpty())
+    if (grid.isEmpty()) {
         return;
+    }
     const auto edge = [&](int i, int from, int length) { return from + i * length / count; };
     for (int l = 0; l < count; ++l) {
         for (int m = 0; m < count; ++m) {
@@ -69,10 +74,11 @@ void TileMapView::paintEvent(QPaintEvent*) {
                 QPoint(edge(l + 1, grid.left(), grid.width()) - 1,
                        edge(m + 1, grid.top(), grid.height()) - 1));
             const QColor& color = colors[static_cast<std::size_t>(l) * count + m];
-            if (color.isValid())
+            if (color.isValid()) {
                 painter.fillRect(tile, color);
-            else
+            } else {
                 painter.fillRect(tile, QBrush(palette().color(QPalette::Mid), Qt::BDiagPattern));
+            }
         }
     }
     // Lines between tiles while they are large enough to show them.
@@ -93,10 +99,11 @@ bool TileMapView::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int tile = TileAt(help->pos());
-        if (tile >= 0 && tile < toolTips.size())
+        if (tile >= 0 && tile < toolTips.size()) {
             QToolTip::showText(help->globalPos(), toolTips[tile], this);
-        else
+        } else {
             QToolTip::hideText();
+        }
         return true;
     }
     return QWidget::event(event);

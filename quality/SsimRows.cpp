@@ -116,18 +116,18 @@ TARVISH_WIDE_LOOPS void RowPass(const double* columns, std::int32_t count, doubl
 } // namespace
 
 SsimRows::SsimRows(std::int32_t width)
-    : Width(width), RunStride(static_cast<std::size_t>(width) + 24),
-      Ring(std::size_t{Window} * Runs * RunStride), Columns(Runs * std::size_t{StripSpan}),
-      Map(static_cast<std::size_t>(width - 2 * Radius)) {}
+    : width(width), runStride(static_cast<std::size_t>(width) + 24),
+      ring(std::size_t{Window} * Runs * runStride), columns(Runs * std::size_t{StripSpan}),
+      map(static_cast<std::size_t>(width - 2 * Radius)) {}
 
 void SsimRows::Unpack(const RgbView& a, const RgbView& b, std::int32_t y, int shift) {
     const std::uint32_t* pa = a.Pixels + y * a.Stride;
     const std::uint32_t* pb = b.Pixels + y * b.Stride;
-    const std::size_t n = static_cast<std::size_t>(Width);
+    const std::size_t n = static_cast<std::size_t>(width);
     double* va = Slot(y % Window);
-    double* vb = va + RunStride;
-    double* vq = vb + RunStride;
-    double* vab = vq + RunStride;
+    double* vb = va + runStride;
+    double* vq = vb + runStride;
+    double* vab = vq + runStride;
     for (std::size_t x = 0; x < n; ++x) {
         const double u = static_cast<double>(pa[x] >> shift & 0xFFu);
         const double v = static_cast<double>(pb[x] >> shift & 0xFFu);
@@ -147,18 +147,18 @@ void SsimRows::RowSums(const RgbView& a, const RgbView& b, std::int32_t first, s
         }
         for (std::int32_t y = first; y < end; ++y) {
             Unpack(a, b, y + Radius, shift);
-            for (std::int32_t x = Radius; x < Width - Radius; x += Strip) {
-                const std::int32_t count = std::min(Strip, Width - Radius - x);
+            for (std::int32_t x = Radius; x < width - Radius; x += Strip) {
+                const std::int32_t count = std::min(Strip, width - Radius - x);
                 for (std::size_t q = 0; q < Runs; ++q) {
                     const double* rows[Window];
                     for (std::int32_t i = 0; i < Window; ++i) {
-                        rows[i] = Slot((y - Radius + i) % Window) + q * RunStride + (x - Radius);
+                        rows[i] = Slot((y - Radius + i) % Window) + q * runStride + (x - Radius);
                     }
-                    ColumnSums(rows, count + 2 * Radius, Columns.data() + q * StripSpan);
+                    ColumnSums(rows, count + 2 * Radius, columns.data() + q * StripSpan);
                 }
-                RowPass(Columns.data(), count, Map.data() + (x - Radius));
+                RowPass(columns.data(), count, map.data() + (x - Radius));
             }
-            sums[c][static_cast<std::size_t>(y - first)] = PairwiseSum(Map.data(), Map.size());
+            sums[c][static_cast<std::size_t>(y - first)] = PairwiseSum(map.data(), map.size());
         }
     }
 }

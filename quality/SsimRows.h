@@ -33,16 +33,16 @@ private:
     void Unpack(const RgbView& a, const RgbView& b, std::int32_t y, int shift);
     // Ring slot s: Runs runs of Width doubles, RunStride apart.
     double* Slot(std::int32_t s) {
-        return Ring.data() + static_cast<std::size_t>(s) * Runs * RunStride;
+        return ring.data() + static_cast<std::size_t>(s) * Runs * runStride;
     }
 
-    std::int32_t Width;
+    std::int32_t width;
     // Width and three cache lines: runs a power of two apart would crowd into the same cache
     // sets.
-    std::size_t RunStride;
-    std::vector<double> Ring;
+    std::size_t runStride;
+    std::vector<double> ring;
     // The window's sums down the columns of one strip, Runs runs.
-    std::vector<double> Columns;
+    std::vector<double> columns;
     // One row of one channel's map, columns 5 .. width - 6.
-    std::vector<double> Map;
+    std::vector<double> map;
 };

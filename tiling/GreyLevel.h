@@ -9,7 +9,7 @@
 inline int GreyLevel(double v) {
     // Far above the rounding noise of the transforms on values up to 255, far
     // below any fraction that means something.
-    constexpr double wholeTolerance = 1e-6;
+    constexpr double WholeTolerance = 1e-6;
     // Held to 0..255 first; NaN compares false both times and becomes 0.
     const double held = v >= 255.0 ? 255.0 : (v >= 0.0 ? v : 0.0);
     // held - whole and 1 - fraction are exact (the operands are within a factor
@@ -18,5 +18,5 @@ inline int GreyLevel(double v) {
     // loops over pixels vectorise.
     const int whole = static_cast<int>(held);
     const double fraction = held - whole;
-    return whole + ((fraction > 0.5) & (1.0 - fraction <= wholeTolerance));
+    return whole + ((fraction > 0.5) & (1.0 - fraction <= WholeTolerance));
 }

@@ -10,18 +10,18 @@
 // anti-diagonal by ascending row, on an odd one by ascending column.
 class ZigzagCursor {
 public:
-    explicit ZigzagCursor(const BitField<double>& tile) : Tile(&tile), Width(tile.Width) {}
+    explicit ZigzagCursor(const BitField<double>& tile) : Tile(&tile), width(tile.Width) {}
 
     // Steps to the next raster element. Its row and column (Visited / Width and
     // Visited % Width) are kept up to date by counting, which spares Split and
     // Merge two divisions per element.
     void Advance() {
         ++Visited;
-        if (++Column == Width) {
-            Column = 0;
-            ++Row;
+        if (++column == width) {
+            column = 0;
+            ++row;
         }
-        Position = PositionAt(Row, Column, Width);
+        Position = PositionAt(row, column, width);
     }
 
     const BitField<double>* Tile;
@@ -43,7 +43,7 @@ private:
         return static_cast<std::size_t>(w * w - w - e * (e + 1) / 2 + x);
     }
 
-    std::int64_t Width;
-    std::int64_t Row = 0;
-    std::int64_t Column = 0;
+    std::int64_t width;
+    std::int64_t row = 0;
+    std::int64_t column = 0;
 };

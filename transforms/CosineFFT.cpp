@@ -72,7 +72,7 @@ void CosineFFT::Inverse(double* data, std::uint32_t n) {
 }
 
 const CosinePlan& CosineFFT::PlanFor(std::size_t length, int direction) {
-    std::shared_ptr<const CosinePlan>& kept = CosinePlans[direction == 1 ? 0 : 1];
+    std::shared_ptr<const CosinePlan>& kept = cosinePlans[direction == 1 ? 0 : 1];
     if (!kept || kept->Length() != length) {
         kept.reset();
         kept = CosinePlan::Get(length, direction);

@@ -5,11 +5,11 @@
 // pointer never outlives the array it points at.
 class PointerBinding {
 public:
-    PointerBinding(double*& member, double* target) : Member(member) { Member = target; }
+    PointerBinding(double*& member, double* target) : member(member) { member = target; }
     PointerBinding(const PointerBinding&) = delete;
     PointerBinding& operator=(const PointerBinding&) = delete;
-    ~PointerBinding() { Member = nullptr; }
+    ~PointerBinding() { member = nullptr; }
 
 private:
-    double*& Member;
+    double*& member;
 };

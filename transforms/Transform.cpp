@@ -756,8 +756,8 @@ void Transform::ReleaseScratch() {
     prefixScratch = {};
     exponentCounts = {};
     exponentSums = {};
-    CosinePlans[0].reset();
-    CosinePlans[1].reset();
+    cosinePlans[0].reset();
+    cosinePlans[1].reset();
 }
 
 double* Transform::Scratch(std::size_t count) {

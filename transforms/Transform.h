@@ -59,7 +59,7 @@ protected:
     double* Scratch(std::size_t count);
 
     // Twiddle tables of the cosine classes, for their forward and inverse directions.
-    std::shared_ptr<const CosinePlan> CosinePlans[2];
+    std::shared_ptr<const CosinePlan> cosinePlans[2];
 
 private:
     struct AlignedDelete {

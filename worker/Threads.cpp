@@ -25,8 +25,9 @@ TransformThread::TransformThread(bool createSuspended, TransformPage* page,
                                  ::ProgressBar* progressBar, TransformPage* const* currentPage)
     : ConvertButton(convertButton), Page(page), ProgressBar(progressBar), SaveButton(saveButton),
       CurrentPage(currentPage) {
-    if (!createSuspended)
+    if (!createSuspended) {
         Resume();
+    }
 }
 
 TransformThread::~TransformThread() {
@@ -63,8 +64,9 @@ void TransformThread::Execute() {
     Conversion = std::make_unique<PageConversion>(settings, BitmapWidth, BitmapHeight);
 
     Synchronize([this] { ReadPixels(); });
-    if (StopRequested)
+    if (stopRequested) {
         throw ConversionCancelled();
+    }
 
     // The page's own transform runs tiles beside fresh objects of its class,
     // one per further core; a class the core does not know runs alone.
@@ -73,12 +75,13 @@ void TransformThread::Execute() {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     for (unsigned i = 1; i < cores; ++i) {
         auto clone = CloneTransform(*Page->Transform);
-        if (!clone)
+        if (!clone) {
             break;
+        }
         transforms.push_back(clone.get());
         extra.push_back(std::move(clone));
     }
-    Conversion->Run(transforms, &StopRequested);
+    Conversion->Run(transforms, &stopRequested);
 
     double* const percents[] = {&RedPercent, &GreenPercent, &BluePercent};
     for (std::size_t channel = 0; channel < 3; ++channel) {
@@ -93,8 +96,9 @@ void TransformThread::Execute() {
     Synchronize([this] { ReportProgress(); });
     Result = std::make_shared<ConversionResult>(Conversion->Finish());
     // The last chance to stop: after WritePixels the page holds the result.
-    if (StopRequested)
+    if (stopRequested) {
         throw ConversionCancelled();
+    }
     Synchronize([this] { WritePixels(); });
     // The planes are not needed any more; pages that finish early should not hold them while
     // others convert.
@@ -148,8 +152,9 @@ void TransformThread::WritePixels() {
     BluePart = last.BluePart;
     Color = last.Color;
 
-    if (GridOverlay)
+    if (GridOverlay) {
         DrawTileGrid(Page->Image->GetCanvas(), Size, Size, TileCount);
+    }
 
     Page->TabSheet->setCursor(Qt::ArrowCursor);
     Page->Busy = false;

@@ -78,8 +78,8 @@ public:
     std::shared_ptr<ConversionResult> Result;
 
     // Asks the conversion to end early; safe from any thread.
-    void Stop() { StopRequested = true; }
-    bool Stopped() const { return StopRequested; }
+    void Stop() { stopRequested = true; }
+    bool Stopped() const { return stopRequested; }
 
     // The figures the program shows, exactly: the error fraction of a track
     // bar position, the mean of the three channels, and the caption.
@@ -102,5 +102,5 @@ private:
     void WritePixels();
 
     TransformPage* const* CurrentPage = nullptr;
-    std::atomic<bool> StopRequested{false};
+    std::atomic<bool> stopRequested{false};
 };

@@ -39,9 +39,11 @@ QString Cell(QTableView* table, int row, int column) {
 
 // The row that shows the page with the given caption.
 int RowOf(QTableView* table, const QString& caption) {
-    for (int row = 0; row < table->model()->rowCount(); ++row)
-        if (Cell(table, row, 0) == caption)
+    for (int row = 0; row < table->model()->rowCount(); ++row) {
+        if (Cell(table, row, 0) == caption) {
             return row;
+        }
+    }
     return -1;
 }
 
@@ -70,13 +72,15 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
     const QImage loaded = LoadBitmap(original);
     auto* table = d.Find<QTableView>(QStringLiteral("CompareTable"));
     QStringList headers;
-    for (int c = 0; c < table->model()->columnCount(); ++c)
+    for (int c = 0; c < table->model()->columnCount(); ++c) {
         headers << table->model()->headerData(c, Qt::Horizontal).toString();
+    }
     QCOMPARE(headers, QStringList({"Page", "Side", "Tile", "Error %", "Color correction", "Kept %",
                                    "MSE", "PSNR (dB)", "SSIM", "Max error", "Time (ms)"}));
     QCOMPARE(table->model()->rowCount(), 6);
-    for (const char* prefix : {"Fourier", "Daub", "Haar", "Fourier2D", "Daub2D", "Haar2D"})
+    for (const char* prefix : {"Fourier", "Daub", "Haar", "Fourier2D", "Daub2D", "Haar2D"}) {
         QCOMPARE(d.Find<QLabel>(QString::fromLatin1(prefix) + "QualityLabel")->text(), QString());
+    }
 
     const PageRun runs[] = {{1, 7, 3, false}, {5, 20, 4, true}};
     for (const PageRun& run : runs) {
@@ -121,8 +125,9 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
                                       psnr,
                                       QString::number(*f.Ssim, 'f', 4),
                                       QString::number(f.MaxError)};
-        for (int column = 0; column < expected.size(); ++column)
+        for (int column = 0; column < expected.size(); ++column) {
             QCOMPARE(Cell(table, row, column), expected[column]);
+        }
         QVERIFY(Cell(table, row, 10).toDouble() >= 0.0);
         csvRows << caption;
     }
@@ -159,16 +164,18 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
     const double first = Cell(table, 0, 7).toDouble();
     const double second = Cell(table, 1, 7).toDouble();
     QVERIFY(first >= second);
-    for (int row = 2; row < 6; ++row)
+    for (int row = 2; row < 6; ++row) {
         QCOMPARE(Cell(table, row, 7), QString());
+    }
 
     // Ctrl+C copies the selected rows as shown, tab-separated.
     table->selectRow(0);
     table->setFocus();
     QTest::keySequence(table, QKeySequence::Copy);
     QStringList cells;
-    for (int column = 0; column < 11; ++column)
+    for (int column = 0; column < 11; ++column) {
         cells << Cell(table, 0, column);
+    }
     QCOMPARE(QGuiApplication::clipboard()->text(), cells.join('\t') + '\n');
 }
 
@@ -195,9 +202,11 @@ void CompareTest::errorsTabFollowsTheActivePage() {
     QVERIFY(largest > 0);
     QCOMPARE(scale->TopText(), QString::number(largest));
     int brightest = 0;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
             brightest = std::max(brightest, qGray(picture.pixel(x, y)));
+        }
+    }
     QCOMPARE(brightest, 255);
     // Four tiles of 64 per side; those wholly below or right of the image are hatched.
     QCOMPARE(tiles->Count(), 4);

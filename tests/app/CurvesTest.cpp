@@ -108,8 +108,9 @@ void CurvesTest::cancelledSweepLeavesThePagesAlone() {
     QTRY_VERIFY(blocking.Started());
 
     std::vector<PageState> before;
-    for (const auto& page : d.window.Pages)
+    for (const auto& page : d.window.Pages) {
         before.push_back(StateOf(page));
+    }
     const bool saveEnabled = d.Button("SaveButton")->isEnabled();
     const bool convertEnabled = d.Button("ConvertButton")->isEnabled();
 
@@ -121,8 +122,9 @@ void CurvesTest::cancelledSweepLeavesThePagesAlone() {
     QTRY_VERIFY_WITH_TIMEOUT(!curves->Running(), 30000);
     QVERIFY(curves->Points().size() < 90);
 
-    for (std::size_t i = 0; i < before.size(); ++i)
+    for (std::size_t i = 0; i < before.size(); ++i) {
         QVERIFY2(StateOf(d.window.Pages[i]) == before[i], qPrintable(QString::number(i)));
+    }
     QCOMPARE(d.Button("SaveButton")->isEnabled(), saveEnabled);
     QCOMPARE(d.Button("ConvertButton")->isEnabled(), convertEnabled);
     blocking.Release();
@@ -170,17 +172,20 @@ void CurvesTest::windowSweepAndSeparateConversionsAgree() {
         const ConversionResult separate = ConvertImage(ViewOf(loaded), kind, single, 1);
 
         for (const ConversionResult* other : {&point.Result, &separate}) {
-            for (int channel = 0; channel < 3; ++channel)
+            for (int channel = 0; channel < 3; ++channel) {
                 QVERIFY(SameBits(other->KeptPercent[channel], window.KeptPercent[channel]));
+            }
             QVERIFY(SameBits(other->MeanKeptPercent, window.MeanKeptPercent));
             QVERIFY(SameBits(other->Quality.Mse, window.Quality.Mse));
             QVERIFY(SameBits(*other->Quality.Ssim, *window.Quality.Ssim));
             // The window's pixels are in the page's bitmap.
             const QImage& shown = page.Image->Picture();
-            for (int y = 0; y < other->RegionHeight; ++y)
-                for (int x = 0; x < other->RegionWidth; ++x)
+            for (int y = 0; y < other->RegionHeight; ++y) {
+                for (int x = 0; x < other->RegionWidth; ++x) {
                     QCOMPARE(other->Pixels[std::size_t(y) * other->RegionWidth + x] | 0xFF000000u,
                              shown.pixel(x, y));
+                }
+            }
         }
         QCOMPARE(page.CompressLabel->text(),
                  TransformThread::CompressCaption(window.MeanKeptPercent));

@@ -25,16 +25,18 @@ void CheckActionsFollowButtons(WindowDriver& d) {
                                                          {"ExitAction", "ExitButton"},
                                                          {"ConvertAction", "ConvertButton"},
                                                          {"StopAction", "StopButton"}};
-    for (const auto& [action, button] : pairs)
+    for (const auto& [action, button] : pairs) {
         QVERIFY2(Action(d, action)->isEnabled() == d.Button(button)->isEnabled(), action);
+    }
 }
 
 QString Broken(const QTemporaryDir& dir) {
     const QString broken = dir.filePath("broken.bmp");
     QFile file(broken);
     QFile source(Corpus("natural/chelsea_256x256.bmp"));
-    if (!file.open(QIODevice::WriteOnly) || !source.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::WriteOnly) || !source.open(QIODevice::ReadOnly)) {
         qFatal("cannot make a broken bitmap");
+    }
     file.write(source.read(1000));
     return broken;
 }
@@ -87,8 +89,9 @@ void DesktopTest::menusHoldEveryCommandWithItsShortcut() {
         {"ZoomOutAction", QKeySequence(Qt::CTRL | Qt::Key_Minus)},
         {"ShowGridAction", QKeySequence(Qt::CTRL | Qt::Key_G)},
         {"AboutAction", QKeySequence(Qt::Key_F1)}};
-    for (const auto& [name, keys] : shortcuts)
+    for (const auto& [name, keys] : shortcuts) {
         QVERIFY2(Action(d, name)->shortcuts().contains(keys), name);
+    }
     QVERIFY(Action(d, "SaveAllAction"));
     QVERIFY(
         Action(d, "NextPageAction")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Tab)));
@@ -138,8 +141,9 @@ void DesktopTest::actionsAreEnabledExactlyAsTheirButtons() {
     QVERIFY(Action(d, "SaveAllAction")->isEnabled());
 
     // Zoom is offered while it can change the size.
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         Action(d, "ZoomOutAction")->trigger();
+    }
     QCOMPARE(d.window.CurrentPage->Image->width(), 8);
     QVERIFY(!Action(d, "ZoomOutAction")->isEnabled());
     QVERIFY(Action(d, "ZoomInAction")->isEnabled());
@@ -187,20 +191,23 @@ void DesktopTest::droppedFileOpensAsOpenDoes() {
     Drop(d.window, Corpus("natural/coffee_400x300.bmp"));
     QCOMPARE(d.window.CurrentFileName, Corpus("natural/coffee_400x300.bmp"));
     QCOMPARE(d.OriginalImage()->Picture(), LoadBitmap(Corpus("natural/coffee_400x300.bmp")));
-    for (const auto& page : d.window.Pages)
+    for (const auto& page : d.window.Pages) {
         QVERIFY(page.NeedsReload);
+    }
     QVERIFY(d.Button("ConvertButton")->isEnabled());
 
-    for (auto& page : d.window.Pages)
+    for (auto& page : d.window.Pages) {
         page.NeedsReload = false;
+    }
     const QImage before = d.OriginalImage()->Picture();
     Drop(d.window, Broken(dir));
     QCOMPARE(d.dialogs->messages.size(), std::size_t(1));
     QVERIFY(d.dialogs->messages[0].text.startsWith("Cannot load broken.bmp: "));
     QCOMPARE(d.window.CurrentFileName, Corpus("natural/coffee_400x300.bmp"));
     QCOMPARE(d.OriginalImage()->Picture(), before);
-    for (const auto& page : d.window.Pages)
+    for (const auto& page : d.window.Pages) {
         QVERIFY(!page.NeedsReload);
+    }
 }
 
 void DesktopTest::ctrlWheelZoomsAsClicksDo() {
@@ -286,8 +293,9 @@ void DesktopTest::convertAllAndSaveAll() {
     WindowDriver d;
     QTemporaryDir dir;
     d.Open(Corpus("natural/chelsea_200x150.bmp"));
-    for (auto& page : d.window.Pages)
+    for (auto& page : d.window.Pages) {
         page.ErrorTrackBar->setValue(10);
+    }
     Action(d, "ConvertAllAction")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
     for (const auto& page : d.window.Pages) {
@@ -337,8 +345,9 @@ void DesktopTest::conversionTooLargeForMemoryIsRefused() {
     WindowDriver d;
     d.Open(Corpus("natural/chelsea_256x256.bmp"));
     TransformPage& page = *d.window.CurrentPage;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         QTest::mouseClick(page.Image, Qt::LeftButton);
+    }
     QCOMPARE(page.Image->width(), 2048);
     // A 2048 page needs a little over 100 MiB; let the machine have 64 MiB.
     qputenv("TARVISH_MEMORY_LIMIT", "64M");

@@ -77,16 +77,18 @@ void MainWindowCommandsTest::browserPreviewsAndPicksFiles() {
     QCOMPARE(original->tabText(1), path);
     QCOMPARE(original->currentIndex(), 1);
     QVERIFY(d.Button("ConvertButton")->isEnabled());
-    for (const auto& page : d.window.Pages)
+    for (const auto& page : d.window.Pages) {
         QVERIFY(page.NeedsReload);
+    }
 }
 
 void MainWindowCommandsTest::cancellingOpenStillMarksPagesForReload() {
     WindowDriver d;
     d.Button("OpenButton")->click(); // no answer: the dialog is cancelled
     QCOMPARE(d.dialogs->openTitles, QStringList({"Open image"}));
-    for (const auto& page : d.window.Pages)
+    for (const auto& page : d.window.Pages) {
         QVERIFY(page.NeedsReload);
+    }
     QVERIFY(!d.Button("ConvertButton")->isEnabled());
     // With nothing loaded, a grid change reloads the empty image and cannot fail.
     d.window.CurrentPage->WinSizeTrackBar->setValue(2);
@@ -199,13 +201,15 @@ void MainWindowCommandsTest::openingAnotherImageKeepsUnsavedResults() {
 void MainWindowCommandsTest::zoomStopsAtItsLimits() {
     WindowDriver d;
     ImageView* image = d.window.CurrentPage->Image;
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         QTest::mouseClick(image, Qt::RightButton);
+    }
     QCOMPARE(image->size(), QSize(8, 8));
     QTest::mouseClick(image, Qt::MiddleButton);
     QCOMPARE(image->size(), QSize(8, 8));
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 12; ++i) {
         QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(2, 2));
+    }
     QCOMPARE(image->size(), QSize(8192, 8192));
 
     ImageView* original = d.OriginalImage();

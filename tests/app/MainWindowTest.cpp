@@ -60,8 +60,9 @@ void MainWindowTest::startsWithEveryComponentInPlace() {
     for (const char* name :
          {"QuickViewBevel", "QuickViewImage", "QuickViewEdit", "QuickViewFileListBox",
           "QuickViewDirectoryListBox", "QuickViewFilterComboBox", "QuickViewDriveComboBox",
-          "ScrollBox2", "TransformProgressLabel", "TransformProgressBar"})
+          "ScrollBox2", "TransformProgressLabel", "TransformProgressBar"}) {
         QVERIFY2(d.window.findChild<QWidget*>(QString::fromLatin1(name)), name);
+    }
     QCOMPARE(d.OriginalImage()->size(), QSize(256, 256));
     QCOMPARE(d.Find<ProgressBar>(QStringLiteral("TransformProgressBar"))->maximum(), 255);
 
@@ -108,9 +109,11 @@ void MainWindowTest::aboutBoxClosesWithItsButton() {
 void MainWindowTest::errorZeroGivesBackTheBitmap_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<int>("gridPosition");
-    for (int page = 0; page < 6; ++page)
-        for (const int position : {1, 6})
+    for (int page = 0; page < 6; ++page) {
+        for (const int position : {1, 6}) {
             QTest::addRow("%s, %d tiles", Captions[page], 1 << (position - 1)) << page << position;
+        }
+    }
 }
 
 void MainWindowTest::errorZeroGivesBackTheBitmap() {
@@ -195,8 +198,9 @@ void MainWindowTest::malformedBitmapChangesNothing() {
     WindowDriver d;
     d.Open(Corpus("natural/chelsea_256x256.bmp"));
     const QImage before = d.OriginalImage()->Picture();
-    for (auto& page : d.window.Pages)
+    for (auto& page : d.window.Pages) {
         page.NeedsReload = false;
+    }
 
     QTemporaryDir dir;
     const QString broken = dir.filePath("broken.bmp");
@@ -213,8 +217,9 @@ void MainWindowTest::malformedBitmapChangesNothing() {
              qPrintable(d.dialogs->messages[0].text));
     QCOMPARE(d.window.CurrentFileName, Corpus("natural/chelsea_256x256.bmp"));
     QCOMPARE(d.OriginalImage()->Picture(), before);
-    for (const auto& page : d.window.Pages)
+    for (const auto& page : d.window.Pages) {
         QVERIFY(!page.NeedsReload);
+    }
 }
 
 void MainWindowTest::failingConversionReturnsPageToIdle() {
@@ -241,8 +246,9 @@ void MainWindowTest::tooManyTilesForTheImageIsRefused() {
     WindowDriver d;
     d.Open(Corpus("natural/chelsea_256x256.bmp"));
     TransformPage& page = *d.window.CurrentPage;
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         QTest::mouseClick(page.Image, Qt::RightButton);
+    }
     QCOMPARE(page.Image->width(), 8);
     page.WinSizeTrackBar->setValue(5);
     d.Button("ConvertButton")->click();

@@ -21,8 +21,9 @@ public:
     template <typename T>
     T* Find(const QString& name) {
         T* widget = window.findChild<T*>(name);
-        if (!widget)
+        if (!widget) {
             qFatal("no widget named %s", qPrintable(name));
+        }
         return widget;
     }
     QToolButton* Button(const char* name) { return Find<QToolButton>(QString::fromLatin1(name)); }
@@ -38,9 +39,11 @@ public:
     }
     // True once no page converts and every worker is collected.
     bool Idle() const {
-        for (const auto& page : window.Pages)
-            if (page.Busy || page.Thread)
+        for (const auto& page : window.Pages) {
+            if (page.Busy || page.Thread) {
                 return false;
+            }
+        }
         return true;
     }
 };

@@ -65,8 +65,9 @@ std::string ReadFile(const fs::path& path) {
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
+    for (std::string line; std::getline(in, line);) {
         lines.push_back(line);
+    }
     return lines;
 }
 
@@ -97,8 +98,9 @@ std::vector<std::string> Fields(const std::string& line) {
 }
 
 double Number(const std::string& text) {
-    if (text == "inf")
+    if (text == "inf") {
         return HUGE_VAL;
+    }
     double value = std::nan("");
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     EXPECT_TRUE(error == std::errc() && end == text.data() + text.size()) << '"' << text << '"';
@@ -157,8 +159,9 @@ protected:
     // The rows without their last field, the time.
     static std::vector<std::string> WithoutTimes(const std::string& csv) {
         std::vector<std::string> rows;
-        for (const std::string& line : Lines(csv))
+        for (const std::string& line : Lines(csv)) {
             rows.push_back(line.substr(0, line.rfind(',')));
+        }
         return rows;
     }
 
@@ -218,9 +221,10 @@ TEST_F(BatchCommand, ConvertsAsTheCoreDoesAndReportsABrokenFile) {
                     settings.TileCount = count;
                     settings.ErrorFraction = ErrorFractionOfPercent(Number(error));
                     const ConversionResult separate = ConvertImage(originalView, kind, settings, 1);
-                    for (int c = 0; c < 3; ++c)
+                    for (int c = 0; c < 3; ++c) {
                         EXPECT_TRUE(SameBits(Number(f[8 + c]), separate.KeptPercent[c]))
                             << "channel " << c << ": " << f[8 + c];
+                    }
                     EXPECT_TRUE(SameBits(Number(f[11]), separate.MeanKeptPercent)) << f[11];
 
                     // The quality figures of the written bitmap against the original.
@@ -386,8 +390,9 @@ TEST_F(BatchCommand, RefusesAnOutputItCannotWriteBeforeAnyWork) {
 }
 
 TEST_F(BatchCommand, ReportsAnOutputThatFillsUp) {
-    if (!fs::exists("/dev/full"))
+    if (!fs::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full here";
+    }
     const Outcome outcome = Run({Coffee, "--transforms", "Haar 1D", "--tiles", "1", "--errors", "5",
                                  "--output", "/dev/full"});
     EXPECT_EQ(outcome.Status, 1);

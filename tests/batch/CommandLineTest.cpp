@@ -113,8 +113,9 @@ TEST(CommandLine, RefusesWhatItCannotRunNamingOptionAndValue) {
     };
     for (const auto& c : cases) {
         std::string line;
-        for (std::string_view argument : c.Arguments)
+        for (std::string_view argument : c.Arguments) {
             line += " '" + std::string(argument) + "'";
+        }
         EXPECT_EQ(Refusal(c.Arguments), c.Reason) << "arguments:" << line;
     }
 }

@@ -45,8 +45,9 @@ TEST(CsvWriter, WritesTheShortestTextThatReadsBackTheSameDouble) {
                  {std::numeric_limits<double>::infinity(), "inf"},
                  {-std::numeric_limits<double>::infinity(), "-inf"},
                  {std::numeric_limits<double>::quiet_NaN(), ""}};
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(ResultRow::Number(c.Value), c.Text) << c.Text;
+    }
     // Every double reads back bit for bit, with the C library's own reader.
     for (double value : {0.1 + 0.2, 1e300, 5e-324, 12345.678901234567, 99.99999999999999}) {
         const std::string text = ResultRow::Number(value);
@@ -96,6 +97,7 @@ TEST(BatchRun, CoversAnImageWithTheSmallestPowerOfTwo) {
         std::int32_t Covering;
     } cases[] = {{0, 1},     {1, 1},     {2, 2},     {3, 4},
                  {200, 256}, {256, 256}, {257, 512}, {16384, 16384}};
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(BatchRun::CoveringSide(c.Side), c.Covering) << c.Side;
+    }
 }

@@ -35,8 +35,9 @@ TEST(AvailableMemory, ReadsByteCountsWithSuffixes) {
         EXPECT_EQ(*bytes, c.Bytes) << c.Text;
     }
     for (const char* text : {"", "K", "-1", "+1", "1.5G", "1 G", " 1", "1KB", "1T", "0x10",
-                             "18446744073709551616", "17179869184G"})
+                             "18446744073709551616", "17179869184G"}) {
         EXPECT_FALSE(ParseByteCount(text).has_value()) << '"' << text << '"';
+    }
 }
 
 TEST(AvailableMemory, TheEnvironmentCapsWhatTheMachineHas) {

@@ -63,11 +63,13 @@ Reference RunReference(const std::vector<std::uint32_t>& pixels, int width, int 
     Reference reference;
     for (int channel = 0; channel < 3; ++channel) {
         Transformer t(s.Side, s.TileCount, s.ErrorFraction, &transform);
-        for (int x = 0; x < s.Side; ++x)
-            for (int y = 0; y < s.Side; ++y)
+        for (int x = 0; x < s.Side; ++x) {
+            for (int y = 0; y < s.Side; ++y) {
                 t.Plane[std::size_t(x) * s.Side + y] =
                     x < width && y < height ? Channel(pixels[std::size_t(y) * width + x], channel)
                                             : 255;
+            }
+        }
         t.Run(s.Order);
         reference.Kept.push_back(t.MeanKeptPercent());
         reference.Planes.emplace_back(t.Plane.get(), t.Plane.get() + std::size_t(s.Side) * s.Side);
@@ -94,10 +96,13 @@ std::string Describe(const Case& c, int jobs) {
 
 std::vector<Case> Cases() {
     std::vector<Case> cases;
-    for (const auto& info : TransformKinds())
-        for (int tiles : {1, 2, 8})
-            for (double error : {0.0, 0.05, 0.3, 1.0})
+    for (const auto& info : TransformKinds()) {
+        for (int tiles : {1, 2, 8}) {
+            for (double error : {0.0, 0.05, 0.3, 1.0}) {
                 cases.push_back({info.Kind, tiles, error});
+            }
+        }
+    }
     return cases;
 }
 
@@ -130,9 +135,10 @@ TEST(PageConversion, EqualsChannelsRunOneAfterAnotherBitForBit) {
                     << "channel " << channel << ": " << conversion.KeptPercent(channel)
                     << " against " << reference.Kept[channel];
                 const auto plane = conversion.Plane(channel);
-                for (std::size_t i = 0; i < plane.size(); ++i)
+                for (std::size_t i = 0; i < plane.size(); ++i) {
                     ASSERT_TRUE(SameBits(plane[i], reference.Planes[channel][i]))
                         << "channel " << channel << ", plane element " << i;
+                }
             }
             // The next conversion of the page starts from where the shared object stopped.
             EXPECT_TRUE(SameBits(transforms[0]->KeptPercent, referenceTransform->KeptPercent));
@@ -161,9 +167,10 @@ TEST(PageConversion, CarriesTheKeptPercentageIntoTheNextConversion) {
             conversion.Read(View(pixels, side, side));
             Transform* transforms[] = {page.get(), helper.get()};
             conversion.Run(transforms);
-            for (int channel = 0; channel < 3; ++channel)
+            for (int channel = 0; channel < 3; ++channel) {
                 EXPECT_TRUE(SameBits(conversion.KeptPercent(channel), reference.Kept[channel]))
                     << "error " << error << ", channel " << channel;
+            }
         }
     }
 }

@@ -17,9 +17,10 @@ TEST(ParallelFor, RunsEveryIndexOnceOnTheWorkersAsked) {
                 ++runs[index];
                 ++used.at(worker);
             });
-            for (std::size_t i = 0; i < count; ++i)
+            for (std::size_t i = 0; i < count; ++i) {
                 ASSERT_EQ(runs[i], 1)
                     << "index " << i << " of " << count << ", " << workers << " workers";
+            }
         }
     }
 }

@@ -15,11 +15,13 @@ TEST(SquarePixels, ReadsColumnsIntoPlaneRowsWhiteOutsideAndWritesOnlyInside) {
             // Large squares go to two threads.
             const std::size_t threads = n >= 512 ? 2 : 1;
             std::vector<std::uint32_t> pixels(std::size_t(size.Stride) * size.Height);
-            for (int y = 0; y < size.Height; ++y)
-                for (int x = 0; x < size.Width; ++x)
+            for (int y = 0; y < size.Height; ++y) {
+                for (int x = 0; x < size.Width; ++x) {
                     pixels[std::size_t(y) * size.Stride + x] =
                         0xFF000000u | std::uint32_t((x + y) % 256) << 16 |
                         std::uint32_t(x % 256) << 8 | std::uint32_t(y % 256);
+                }
+            }
             std::vector<double> red(n * n), green(n * n), blue(n * n);
             ReadSquare(RgbView{pixels.data(), size.Width, size.Height, size.Stride}, n, red, green,
                        blue, threads);

@@ -62,17 +62,19 @@ bool SameBits(double a, double b) {
 
 std::vector<TransformKind> AllKinds() {
     std::vector<TransformKind> kinds;
-    for (const auto& info : TransformKinds())
+    for (const auto& info : TransformKinds()) {
         kinds.push_back(info.Kind);
+    }
     return kinds;
 }
 
 // Everything a point and a separate conversion must share, bit for bit.
 void ExpectSameResult(const ConversionResult& sweep, const ConversionResult& separate) {
-    for (int c = 0; c < 3; ++c)
+    for (int c = 0; c < 3; ++c) {
         EXPECT_TRUE(SameBits(sweep.KeptPercent[c], separate.KeptPercent[c]))
             << "kept percentage of channel " << c << ": " << sweep.KeptPercent[c] << " against "
             << separate.KeptPercent[c];
+    }
     EXPECT_TRUE(SameBits(sweep.MeanKeptPercent, separate.MeanKeptPercent))
         << sweep.MeanKeptPercent << " against " << separate.MeanKeptPercent;
     EXPECT_TRUE(SameBits(sweep.Quality.Mse, separate.Quality.Mse));
@@ -208,12 +210,15 @@ TEST(Sweep, DeliversPointsInTheirOrderOnTheCallingThread) {
                                 EXPECT_EQ(total, 15u);
                             });
         std::vector<std::pair<TransformKind, double>> expected;
-        for (TransformKind kind : settings.Kinds)
-            for (double percent : settings.ErrorPercents)
+        for (TransformKind kind : settings.Kinds) {
+            for (double percent : settings.ErrorPercents) {
                 expected.emplace_back(kind, percent);
+            }
+        }
         EXPECT_EQ(seen, expected) << jobs << " threads";
-        for (std::size_t i = 0; i < done.size(); ++i)
+        for (std::size_t i = 0; i < done.size(); ++i) {
             EXPECT_EQ(done[i], i + 1) << jobs << " threads";
+        }
         EXPECT_FALSE(elsewhere) << jobs << " threads";
     }
 }

@@ -36,8 +36,9 @@ protected:
         try {
             Synchronize([this] {
                 stepThread = QThread::currentThread();
-                if (step)
+                if (step) {
                     step();
+                }
             });
         } catch (const std::exception& error) {
             caught = error.what();
@@ -78,8 +79,9 @@ void GuiServicesTest::pixelsReadAsColorRefAndWhiteOutside() {
     const Canvas canvas(&image);
     QCOMPARE(canvas.GetPixel(0, 0), 0x00563412u);
     QCOMPARE(canvas.GetPixel(2, 1), 0x00563412u);
-    for (const QPoint p : {QPoint(3, 0), QPoint(0, 2), QPoint(-1, 0), QPoint(0, -1)})
+    for (const QPoint p : {QPoint(3, 0), QPoint(0, 2), QPoint(-1, 0), QPoint(0, -1)}) {
         QCOMPARE(canvas.GetPixel(p.x(), p.y()), Canvas::InvalidColor);
+    }
     QImage empty;
     QCOMPARE(Canvas(&empty).GetPixel(0, 0), Canvas::InvalidColor);
 }
@@ -104,8 +106,9 @@ void GuiServicesTest::linesEndOnePixelShortAndInvertOnce() {
     canvas.MoveTo(1, 3);
     canvas.LineTo(6, 3);
     const QRgb inverted = qRgb(245, 235, 225);
-    for (int x = 0; x < 8; ++x)
+    for (int x = 0; x < 8; ++x) {
         QCOMPARE(image.pixel(x, 3), x >= 1 && x < 6 ? inverted : qRgb(10, 20, 30));
+    }
     // Upward: from (2, 7) to (2, 0) covers rows 7 down to 1.
     canvas.MoveTo(2, 7);
     canvas.LineTo(2, 0);
@@ -117,15 +120,18 @@ void GuiServicesTest::linesEndOnePixelShortAndInvertOnce() {
 
 void GuiServicesTest::gridDrawnTwiceRemovesItself() {
     QImage image(64, 64, QImage::Format_RGB32);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x)
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
             image.setPixel(x, y, qRgb(x * 4, y * 4, (x ^ y) & 0xFF));
+        }
+    }
     const QImage before = image;
     Canvas canvas(&image);
     DrawTileGrid(canvas, 64, 64, 32);
     int lines = 0;
-    for (int x = 0; x < 64; ++x)
+    for (int x = 0; x < 64; ++x) {
         lines += image.pixel(x, 11) != before.pixel(x, 11);
+    }
     QCOMPARE(lines, 31); // a vertical line every second column, from 2 to 62
     QCOMPARE(canvas.GetPenMode(), Canvas::PenMode::Copy);
     DrawTileGrid(canvas, 64, 64, 32);
@@ -223,8 +229,9 @@ void GuiServicesTest::fileListShowsMatchingFiles() {
     list.SetMask("*.bmp");
     list.SetDirectory(dir.path());
     QStringList names;
-    for (int i = 0; i < list.count(); ++i)
+    for (int i = 0; i < list.count(); ++i) {
         names << list.item(i)->text();
+    }
     QCOMPARE(names, QStringList({"A.BMP", "b.bmp", "d.bmp"}));
     QVERIFY(list.FileName().isEmpty());
     QSignalSpy clicks(&list, &FileListBox::Click);

@@ -44,55 +44,64 @@ QImage ReadPpm(const QString& path) {
     const QList<QByteArray> header = bytes.left(32).simplified().split(' ');
     const int width = header.value(1).toInt();
     const int height = header.value(2).toInt();
-    if (header.value(0) != "P6" || header.value(3) != "255" || width <= 0 || height <= 0)
+    if (header.value(0) != "P6" || header.value(3) != "255" || width <= 0 || height <= 0) {
         return QImage();
+    }
     const qsizetype start = bytes.size() - qsizetype(width) * height * 3;
     QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
+    for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const auto* rgb = reinterpret_cast<const uchar*>(bytes.constData()) + start +
                               (qsizetype(y) * width + x) * 3;
             image.setPixel(x, y, qRgb(rgb[0], rgb[1], rgb[2]));
         }
+    }
     return image;
 }
 
 // Reference pixels: a bitmap through our reader, else a PPM.
 QImage Reference(const QString& name) {
-    if (!name.endsWith(QStringLiteral(".bmp")))
+    if (!name.endsWith(QStringLiteral(".bmp"))) {
         return ReadPpm(Data(name));
+    }
     const BmpImage bmp = ReadBmpFile(QFile::encodeName(Data(name)).toStdString());
     QImage image(bmp.Width, bmp.Height, QImage::Format_RGB32);
-    for (int y = 0; y < bmp.Height; ++y)
-        for (int x = 0; x < bmp.Width; ++x)
+    for (int y = 0; y < bmp.Height; ++y) {
+        for (int x = 0; x < bmp.Width; ++x) {
             image.setPixel(x, y, 0xff000000 | bmp.Pixels[std::size_t(y) * bmp.Width + x]);
+        }
+    }
     return image;
 }
 
 // Empty when image is Format_RGB32 and within tolerance of reference in every
 // channel, else the first difference.
 QString Difference(const QImage& image, const QImage& reference, int tolerance) {
-    if (image.format() != QImage::Format_RGB32)
+    if (image.format() != QImage::Format_RGB32) {
         return QStringLiteral("format %1").arg(image.format());
-    if (image.size() != reference.size())
+    }
+    if (image.size() != reference.size()) {
         return QStringLiteral("size %1 x %2, reference %3 x %4")
             .arg(image.width())
             .arg(image.height())
             .arg(reference.width())
             .arg(reference.height());
-    for (int y = 0; y < image.height(); ++y)
+    }
+    for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QRgb a = image.pixel(x, y);
             const QRgb b = reference.pixel(x, y);
             if (std::abs(qRed(a) - qRed(b)) > tolerance ||
                 std::abs(qGreen(a) - qGreen(b)) > tolerance ||
-                std::abs(qBlue(a) - qBlue(b)) > tolerance || qAlpha(a) != 255)
+                std::abs(qBlue(a) - qBlue(b)) > tolerance || qAlpha(a) != 255) {
                 return QStringLiteral("pixel (%1, %2) is %3, reference %4")
                     .arg(x)
                     .arg(y)
                     .arg(a, 8, 16, QLatin1Char('0'))
                     .arg(b, 8, 16, QLatin1Char('0'));
+            }
         }
+    }
     return QString();
 }
 
@@ -190,9 +199,10 @@ void ImageFileTest::refusesCutFiles_data() {
         "chelsea_64x48.ppm",       "chelsea_64x48_16bit.ppm",     "camera_64x48.pgm"};
     for (const QString& file : files) {
         const qsizetype size = QFileInfo(Data(file)).size();
-        for (const qsizetype length : {size - 1, size * 9 / 10, size / 2, qsizetype(16)})
+        for (const qsizetype length : {size - 1, size * 9 / 10, size / 2, qsizetype(16)}) {
             QTest::addRow("%s to %lld bytes", qPrintable(file), static_cast<long long>(length))
                 << file << length;
+        }
     }
 }
 

@@ -6,8 +6,9 @@ namespace {
 
 template <typename T>
 T Next(std::deque<T>& answers, T none) {
-    if (answers.empty())
+    if (answers.empty()) {
         return none;
+    }
     T answer = answers.front();
     answers.pop_front();
     return answer;
@@ -39,8 +40,9 @@ Dialogs::Answer FakeDialogs::Question(QWidget*, const QString& title, const QStr
 
 void FakeDialogs::Message(QWidget*, const QString& title, const QString& text) {
     messages.push_back({title, text});
-    if (onMessage)
+    if (onMessage) {
         onMessage(messages.back());
+    }
 }
 
 void FakeDialogs::RunModal(QDialog& dialog) {

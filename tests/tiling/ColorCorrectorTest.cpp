@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double KNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double KInf = std::numeric_limits<double>::infinity();
 
 void Correct(std::vector<double>& values) {
     ColorCorrector(values.data(), static_cast<std::int32_t>(values.size()));
@@ -25,8 +25,8 @@ TEST(GreyLevel, ClampsSnapsRoundingNoiseAndTruncates) {
     };
     for (const Case c :
          {Case{254.99999999999997, 255}, Case{254.9, 254}, Case{127.9, 127}, Case{255.7, 255},
-          Case{-3.2, 0}, Case{126.99999999999956, 127}, Case{kNaN, 0}, Case{kInf, 255},
-          Case{-kInf, 0}, Case{1e300, 255}, Case{255.0, 255}, Case{0.0, 0}, Case{-0.0, 0},
+          Case{-3.2, 0}, Case{126.99999999999956, 127}, Case{KNaN, 0}, Case{KInf, 255},
+          Case{-KInf, 0}, Case{1e300, 255}, Case{255.0, 255}, Case{0.0, 0}, Case{-0.0, 0},
           Case{-1e-7, 0}, Case{3.0000001, 3}, Case{2.9999989, 2}, Case{0.5, 0}, Case{17.0, 17}}) {
         EXPECT_EQ(GreyLevel(c.V), c.Level) << "value " << c.V;
     }
@@ -70,15 +70,15 @@ TEST(ColorCorrector, CompressesTheRangeToFit) {
 }
 
 TEST(ColorCorrector, NonFiniteValuesNeitherHideNorSpoilTheCorrection) {
-    std::vector<double> leadingNaN = {kNaN, -10.0, 245.0, 117.5};
+    std::vector<double> leadingNaN = {KNaN, -10.0, 245.0, 117.5};
     Correct(leadingNaN);
     EXPECT_EQ(leadingNaN, (std::vector<double>{0.0, 0.0, 245.0, 122.0}));
 
-    std::vector<double> inRangeWithNaN = {10.5, kNaN, 20.0};
+    std::vector<double> inRangeWithNaN = {10.5, KNaN, 20.0};
     Correct(inRangeWithNaN);
     EXPECT_EQ(inRangeWithNaN, (std::vector<double>{10.0, 0.0, 20.0}));
 
-    std::vector<double> infinities = {kInf, 100.0, -kInf};
+    std::vector<double> infinities = {KInf, 100.0, -KInf};
     Correct(infinities);
     EXPECT_EQ(infinities, (std::vector<double>{255.0, 100.0, 0.0}));
 }

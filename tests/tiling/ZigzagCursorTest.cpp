@@ -54,14 +54,14 @@ TEST(ZigzagCursor, IsAPermutationMatchingTheAntiDiagonalWalk) {
 
 TEST(ZigzagCursor, EightByEightIsTheJpegSequenceTransposed) {
     // ITU-T T.81 zig-zag sequence: raster index (row * 8 + column) at each step.
-    constexpr std::array<int, 64> jpeg = {
+    constexpr std::array<int, 64> Jpeg = {
         0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
         41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
         30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
     const std::vector<std::pair<int, int>> elements = ElementsByPosition(8);
     for (std::size_t p = 0; p < 64; ++p) {
         SCOPED_TRACE(testing::Message() << "position " << p);
-        EXPECT_EQ(elements[p], std::make_pair(jpeg[p] % 8, jpeg[p] / 8));
+        EXPECT_EQ(elements[p], std::make_pair(Jpeg[p] % 8, Jpeg[p] / 8));
     }
 
     const std::vector<std::pair<int, int>> first16 = {

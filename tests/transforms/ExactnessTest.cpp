@@ -90,7 +90,7 @@ TEST_P(KernelExactnessTest, ComplexRealAndCosineKernelsMatchTheReference) {
         const auto d = static_cast<std::int8_t>(direction);
         std::vector<double> expected = input;
         std::vector<double> actual = input;
-        reference::ComplexFFT(expected.data(), length / 2, direction);
+        Reference::ComplexFFT(expected.data(), length / 2, direction);
         CosineFFT::ComplexFFT(actual.data(), length / 2, d);
         EXPECT_EQ(FirstDifference(actual, expected), -1)
             << "ComplexFFT of " << length / 2 << " values, direction " << direction << ": "
@@ -98,7 +98,7 @@ TEST_P(KernelExactnessTest, ComplexRealAndCosineKernelsMatchTheReference) {
 
         expected = input;
         actual = input;
-        reference::RealFFT(expected.data(), length, direction);
+        Reference::RealFFT(expected.data(), length, direction);
         CosineFFT::RealFFT(actual.data(), length, d);
         EXPECT_EQ(FirstDifference(actual, expected), -1)
             << "RealFFT of " << length << " values, direction " << direction << ": "
@@ -106,7 +106,7 @@ TEST_P(KernelExactnessTest, ComplexRealAndCosineKernelsMatchTheReference) {
 
         expected = input;
         actual = input;
-        reference::CosineTransform(expected.data(), length, direction);
+        Reference::CosineTransform(expected.data(), length, direction);
         CosineFFT::CosineTransform(actual.data(), length, d);
         EXPECT_EQ(FirstDifference(actual, expected), -1)
             << "CosineTransform of " << length << " values, direction " << direction << ": "
@@ -130,17 +130,17 @@ struct TileCase {
 TileCase Make(Kind kind) {
     switch (kind) {
     case Kind::Cosine:
-        return {std::make_unique<CosineFFT>(), reference::Cosine, "CosineFFT"};
+        return {std::make_unique<CosineFFT>(), Reference::Cosine, "CosineFFT"};
     case Kind::Cosine2D:
-        return {std::make_unique<CosineFFT2D>(), reference::Cosine2D, "CosineFFT2D"};
+        return {std::make_unique<CosineFFT2D>(), Reference::Cosine2D, "CosineFFT2D"};
     case Kind::Haar:
-        return {std::make_unique<HaarDWT>(), reference::Haar, "HaarDWT"};
+        return {std::make_unique<HaarDWT>(), Reference::Haar, "HaarDWT"};
     case Kind::Haar2D:
-        return {std::make_unique<HaarDWT2D>(), reference::Haar2D, "HaarDWT2D"};
+        return {std::make_unique<HaarDWT2D>(), Reference::Haar2D, "HaarDWT2D"};
     case Kind::Daubechies4:
-        return {std::make_unique<Daubechies4DWT>(), reference::Daubechies4, "Daubechies4DWT"};
+        return {std::make_unique<Daubechies4DWT>(), Reference::Daubechies4, "Daubechies4DWT"};
     case Kind::Daubechies4_2D:
-        return {std::make_unique<Daubechies4DWT2D>(), reference::Daubechies4_2D,
+        return {std::make_unique<Daubechies4DWT2D>(), Reference::Daubechies4_2D,
                 "Daubechies4DWT2D"};
     }
     return {};
@@ -253,7 +253,7 @@ TEST_P(ThresholdExactnessTest, CutAndKeptPercentMatchTheReference) {
     for (double x : fractions) {
         double expectedKept = -7.0;
         std::vector<double> expected = tile;
-        reference::Threshold(expected, x, expectedKept);
+        Reference::Threshold(expected, x, expectedKept);
         transform.KeptPercent = -7.0;
         std::vector<double> actual = tile;
         transform.Threshold(actual.data(), side, x);

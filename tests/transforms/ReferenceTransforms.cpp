@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <utility>
 
-namespace reference {
+namespace Reference {
 
 namespace {
 
@@ -408,4 +408,4 @@ void Threshold(std::vector<double>& data, double x, double& keptPercent) {
     }
 }
 
-} // namespace reference
+} // namespace Reference

@@ -6,7 +6,7 @@
 // The transforms written out literally, one loop per formula, on 1-based arrays where the
 // library's kernels are 1-based: the figures the optimised library must reproduce bit for bit.
 // The library reorders memory traffic and caches twiddle factors; none of that is here.
-namespace reference {
+namespace Reference {
 
 // data[1 .. 2 nn], twiddles advanced by the recurrence inside each stage.
 void ComplexFFT(double* data, std::uint32_t nn, int direction);
@@ -28,4 +28,4 @@ void Daubechies4_2D(std::vector<double>& tile, std::uint32_t n, bool forward);
 // when the walk never stops.
 void Threshold(std::vector<double>& data, double x, double& keptPercent);
 
-} // namespace reference
+} // namespace Reference

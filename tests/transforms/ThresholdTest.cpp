@@ -285,7 +285,7 @@ TEST(ThresholdTest, NearlyEqualClustersMatchPlainRuleBitForBit) {
 // one narrow band, and the walk can cross several ranges, stop in the last one or never stop. The
 // plain rule's sort is shared by the error fractions of one tile.
 TEST(ThresholdTest, LargestTilesMatchPlainRuleBitForBit) {
-    constexpr std::uint32_t n = 2048;
+    constexpr std::uint32_t N = 2048;
     std::mt19937_64 random(77);
     std::normal_distribution<double> normal(0.0, 1.0);
     std::uniform_int_distribution<int> small(-3, 3);
@@ -293,7 +293,7 @@ TEST(ThresholdTest, LargestTilesMatchPlainRuleBitForBit) {
     // Kind 2 puts every value in one narrow band just above 1, all of them different.
     std::uniform_int_distribution<std::uint64_t> lowBits(0, (std::uint64_t{1} << 40) - 1);
     for (int kind = 0; kind < 3; ++kind) {
-        std::vector<double> tile(std::size_t{n} * n);
+        std::vector<double> tile(std::size_t{N} * N);
         for (double& v : tile) {
             switch (kind) {
             case 0:
@@ -315,7 +315,7 @@ TEST(ThresholdTest, LargestTilesMatchPlainRuleBitForBit) {
         std::sort(magnitude.begin(), magnitude.end(), std::greater<>());
         const double rootTotal = std::sqrt(total);
         for (double x : {0.001, 0.05, 0.4, 0.999999, 2.0}) {
-            SCOPED_TRACE(::testing::Message() << "side " << n << " kind " << kind << " x " << x);
+            SCOPED_TRACE(::testing::Message() << "side " << N << " kind " << kind << " x " << x);
             double cut = magnitude[0];
             double expectedKept = 33.0;
             double partial = 0.0;
@@ -323,14 +323,14 @@ TEST(ThresholdTest, LargestTilesMatchPlainRuleBitForBit) {
                 partial += magnitude[k] * magnitude[k];
                 if (std::sqrt(partial) / rootTotal >= x) {
                     cut = magnitude[k];
-                    expectedKept = static_cast<double>(k) * 100.0 / static_cast<double>(n * n);
+                    expectedKept = static_cast<double>(k) * 100.0 / static_cast<double>(N * N);
                     break;
                 }
             }
             std::vector<double> actual = tile;
             Tested transform;
             transform.KeptPercent = 33.0;
-            transform.Threshold(actual.data(), n, x);
+            transform.Threshold(actual.data(), N, x);
             ASSERT_EQ(std::bit_cast<std::uint64_t>(transform.KeptPercent),
                       std::bit_cast<std::uint64_t>(expectedKept));
             for (std::size_t i = 0; i < tile.size(); ++i) {

@@ -18,9 +18,11 @@ private slots:
 
 void PixelTransferTest::readsColumnsIntoPlaneRowsWhiteOutside() {
     QImage image(3, 2, QImage::Format_RGB32);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
             image.setPixel(x, y, qRgb(10 * x + y, 100 + x, 200 + y));
+        }
+    }
     Canvas canvas(&image);
     const int n = 4;
     std::vector<double> red(16), green(16), blue(16);
@@ -46,15 +48,19 @@ void PixelTransferTest::writesOnlyInsideTheBitmap() {
     const int n = 4;
     // The part of the 4 x 4 square inside the 2 x 3 bitmap, composed as the conversion does.
     std::vector<std::uint32_t> pixels;
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 2; ++x)
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 2; ++x) {
             pixels.push_back(qRgb(x * n + y, 100 + x * n + y, 200 + x * n + y) & 0xFFFFFFu);
+        }
+    }
     QList<int> columns;
     WriteResultPixels(canvas, n, RgbView{pixels.data(), 2, 3, 2}, [&](int x) { columns << x; });
     QCOMPARE(columns, QList<int>({0, 1, 2, 3}));
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 2; ++x)
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 2; ++x) {
             QCOMPARE(image.pixel(x, y), qRgb(x * n + y, 100 + x * n + y, 200 + x * n + y));
+        }
+    }
 }
 
 void PixelTransferTest::composesWholeGreyLevels_data() {

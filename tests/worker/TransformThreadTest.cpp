@@ -17,11 +17,13 @@ namespace {
 // different shares of coefficients.
 QImage TestPicture(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
             image.setPixel(x, y,
                            qRgb((x * 3 + y) % 256, (x * y / 16) % 256,
                                 128 + ((x / 8 + y / 8) % 2 ? 60 : -60)));
+        }
+    }
     return image;
 }
 
@@ -30,11 +32,13 @@ QImage TestPicture(int width, int height) {
 double ChannelPercent(const QImage& picture, int n, int shift, int tiles, double x,
                       Transform& transform, std::uint8_t order) {
     Transformer channel(n, tiles, x, &transform);
-    for (int px = 0; px < n; ++px)
-        for (int py = 0; py < n; ++py)
+    for (int px = 0; px < n; ++px) {
+        for (int py = 0; py < n; ++py) {
             channel.Plane[std::size_t(px) * n + py] = px < picture.width() && py < picture.height()
                                                           ? (picture.pixel(px, py) >> shift) & 0xFF
                                                           : 255;
+        }
+    }
     channel.Run(order);
     return channel.MeanKeptPercent();
 }
@@ -67,9 +71,10 @@ void TransformThreadTest::figuresAreExact() {
     QVERIFY(35 * 0.01 != 0.35);
     QCOMPARE(TransformThread::ErrorFractionOf(0), 0.0);
     QCOMPARE(TransformThread::ErrorFractionOf(100), 1.0);
-    for (int p = 0; p <= 100; ++p)
+    for (int p = 0; p <= 100; ++p) {
         QCOMPARE(TransformThread::ErrorFractionOf(p),
                  static_cast<double>(static_cast<long double>(p) / 100.0L));
+    }
 }
 
 void TransformThreadTest::reportsEachChannelThenTheMean() {
@@ -141,8 +146,9 @@ void TransformThreadTest::errorZeroGivesBackThePictureWithGrid() {
             const int inversions = onLine(y) + (onLine(x) && y >= 1);
             const QRgb expected =
                 inversions % 2 ? (~picture.pixel(x, y) | 0xFF000000u) : picture.pixel(x, y);
-            if (result.pixel(x, y) != expected)
+            if (result.pixel(x, y) != expected) {
                 QFAIL(qPrintable(QStringLiteral("pixel (%1, %2)").arg(x).arg(y)));
+            }
         }
     }
 }
@@ -175,10 +181,11 @@ void TransformThreadTest::largerBitmapKeepsPixelsOutsideTheSquare() {
     int changedInside = 0;
     for (int y = 0; y < 300; ++y) {
         for (int x = 0; x < 400; ++x) {
-            if (x < 256 && y < 256)
+            if (x < 256 && y < 256) {
                 changedInside += result.pixel(x, y) != picture.pixel(x, y);
-            else if (result.pixel(x, y) != picture.pixel(x, y))
+            } else if (result.pixel(x, y) != picture.pixel(x, y)) {
                 QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) outside").arg(x).arg(y)));
+            }
         }
     }
     QVERIFY(changedInside > 0);
