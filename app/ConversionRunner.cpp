@@ -6,18 +6,14 @@
 #include "ProgressBar.h"
 #include "Threads.h"
 
-#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QLabel>
 
 #include <stdexcept>
 
-ConversionRunner::ConversionRunner(std::array<TransformPage, PageCount>& pages,
-                                   QAbstractButton* convertButton, QAbstractButton* saveButton,
-                                   ProgressBar* progressBar, TransformPage* const* currentPage,
-                                   QObject* parent)
-    : QObject(parent), pages(pages), convertButton(convertButton), saveButton(saveButton),
-      progressBar(progressBar), currentPage(currentPage) {}
+ConversionRunner::ConversionRunner(TransformPages& pages, ProgressBar* progressBar,
+                                   ConversionHost& host, QObject* parent)
+    : QObject(parent), pages(pages), progressBar(progressBar), host(host) {}
 
 ConversionRunner::~ConversionRunner() {
     // A conversion still running would write into pages that are about to go.
@@ -62,10 +58,8 @@ void ConversionRunner::Start(TransformPage& page, const QImage& picture) {
     page.Image->SetPicture(picture);
     page.NeedsReload = false;
     page.Busy = true;
-    SetButtonsFromPage(**currentPage, saveButton, convertButton);
 
-    auto worker = std::make_unique<TransformThread>(true, &page, convertButton, saveButton,
-                                                    progressBar, currentPage);
+    auto worker = std::make_unique<TransformThread>(true, &page, progressBar, &host);
     worker->OnTerminate = [this](Thread* sender) {
         try {
             ThreadTerminated(sender);
@@ -107,7 +101,6 @@ void ConversionRunner::Restore(TransformPage& page) {
     kept = Before{};
     page.TabSheet->setCursor(Qt::ArrowCursor);
     page.Busy = false;
-    SetButtonsFromPage(**currentPage, saveButton, convertButton);
 }
 
 void ConversionRunner::ThreadTerminated(Thread* sender) {

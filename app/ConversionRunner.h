@@ -9,8 +9,8 @@
 #include <array>
 #include <memory>
 
+class ConversionHost;
 class ProgressBar;
-class QAbstractButton;
 class Thread;
 struct ConversionResult;
 
@@ -25,17 +25,14 @@ class ConversionRunner : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr std::size_t PageCount = 6;
-
-    // The buttons and the progress bar are the ones the workers drive; currentPage points at the
-    // window's record of its active page.
-    ConversionRunner(std::array<TransformPage, PageCount>& pages, QAbstractButton* convertButton,
-                     QAbstractButton* saveButton, ProgressBar* progressBar,
-                     TransformPage* const* currentPage, QObject* parent = nullptr);
+    // The progress bar is the one the workers drive; host is the window they convert for.
+    ConversionRunner(TransformPages& pages, ProgressBar* progressBar, ConversionHost& host,
+                     QObject* parent = nullptr);
     ~ConversionRunner() override;
 
     // Shows picture on the page and converts it there. The page is busy from here on, so it
     // can never get a second worker, and no other page's end collects this one before it ran.
+    // The caller then sets the commands from the new state.
     void Start(TransformPage& page, const QImage& picture);
     // Asks the page's conversion to end; it does between two tiles, and the page returns to
     // what it showed before Start.
@@ -54,7 +51,8 @@ public:
 signals:
     // A page's worker wrote its result; emitted inside the worker's last step.
     void Converted(TransformPage* page, std::shared_ptr<const ConversionResult> result);
-    // A conversion ended without a result: asked to stop (failure empty), or failed.
+    // A conversion ended without a result: asked to stop (failure empty), or failed. The page
+    // shows again what it showed before.
     void Ended(TransformPage* page, const QString& failure);
     // No page is busy any more and every worker has been collected.
     void Collected();
@@ -74,10 +72,8 @@ private:
     void Restore(TransformPage& page);
     void CollectWorkers();
 
-    std::array<TransformPage, PageCount>& pages;
-    std::array<Before, PageCount> before;
-    QAbstractButton* convertButton;
-    QAbstractButton* saveButton;
+    TransformPages& pages;
+    std::array<Before, TransformKindCount> before;
     ProgressBar* progressBar;
-    TransformPage* const* currentPage;
+    ConversionHost& host;
 };

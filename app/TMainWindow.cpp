@@ -3,8 +3,8 @@
 #include "About.h"
 #include "AppIcon.h"
 #include "Application.h"
-#include "AvailableMemory.h"
 #include "CompareTab.h"
+#include "ConversionChecks.h"
 #include "ConversionResult.h"
 #include "ConversionRunner.h"
 #include "CurvesTab.h"
@@ -16,11 +16,10 @@
 #include "ImageView.h"
 #include "MainMenu.h"
 #include "PageControl.h"
-#include "PageConversion.h"
-#include "ParallelFor.h"
+#include "PageCoverage.h"
 #include "ProgressBar.h"
 #include "QualityText.h"
-#include "Sweep.h"
+#include "SweepSettings.h"
 #include "TextOf.h"
 #include "TileGrid.h"
 #include "Transform.h"
@@ -38,7 +37,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
@@ -46,14 +44,6 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
-
-namespace {
-
-int TilesAt(const TransformPage& page) {
-    return 1 << (page.WinSizeTrackBar->value() - 1);
-}
-
-} // namespace
 
 TMainWindow::TMainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -89,9 +79,8 @@ TMainWindow::TMainWindow(QWidget* parent)
     TransformPageControl = new QTabWidget(this);
     TransformPageControl->setObjectName(QStringLiteral("TransformPageControl"));
     TransformPageControl->setUsesScrollButtons(false); // all six captions in view
-    static_assert(PageCount == TransformKindCount);
-    for (int i = 0; i < PageCount; ++i) {
-        AddTransformPage(i);
+    for (std::size_t i = 0; i < TransformKindCount; ++i) {
+        AddTransformPage(static_cast<int>(i));
     }
     TransformPageControl->setCurrentIndex(4);
     CurrentPage = &Pages[TransformPageControl->currentIndex()];
@@ -115,14 +104,12 @@ TMainWindow::TMainWindow(QWidget* parent)
                            style()->standardIcon(QStyle::SP_MediaStop));
     StopButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
-    runner = std::make_unique<ConversionRunner>(Pages, ConvertButton, SaveButton,
-                                                TransformProgressBar, &CurrentPage);
+    runner = std::make_unique<ConversionRunner>(Pages, TransformProgressBar, *this);
     connect(runner.get(), &ConversionRunner::Converted, this,
             Guarded(this, &TMainWindow::PageConverted));
     connect(runner.get(), &ConversionRunner::Ended, this,
             Guarded(this, &TMainWindow::ConversionEnded));
-    connect(runner.get(), &ConversionRunner::Collected, this,
-            Guarded(this, &TMainWindow::UpdateCommands));
+    connect(runner.get(), &ConversionRunner::Collected, this, [this] { UpdateCommands(); });
 
     auto* fileButtons = new QHBoxLayout;
     fileButtons->setSpacing(0);
@@ -214,13 +201,13 @@ void TMainWindow::BuildMenu() {
         CurrentPage->GridBox->click();
         UpdateCommands();
     });
+    constexpr int Pages = static_cast<int>(TransformKindCount);
     connect(menu->NextPageAction, &QAction::triggered, this, [this] {
-        TransformPageControl->setCurrentIndex((TransformPageControl->currentIndex() + 1) %
-                                              PageCount);
+        TransformPageControl->setCurrentIndex((TransformPageControl->currentIndex() + 1) % Pages);
     });
     connect(menu->PreviousPageAction, &QAction::triggered, this, [this] {
-        TransformPageControl->setCurrentIndex(
-            (TransformPageControl->currentIndex() + PageCount - 1) % PageCount);
+        TransformPageControl->setCurrentIndex((TransformPageControl->currentIndex() + Pages - 1) %
+                                              Pages);
     });
 }
 
@@ -271,7 +258,7 @@ void TMainWindow::AddTransformPage(int index) {
         }
     });
     connect(page.GridBox, &QCheckBox::clicked, this, Guarded(this, &TMainWindow::ShowGrid));
-    connect(page.GridBox, &QCheckBox::toggled, this, &TMainWindow::UpdateCommands);
+    connect(page.GridBox, &QCheckBox::toggled, this, [this] { UpdateCommands(); });
     connect(page.WinSizeTrackBar, &QSlider::valueChanged, this,
             Guarded(this, &TMainWindow::DrawGrid));
     connect(page.ErrorTrackBar, &QSlider::valueChanged, this,
@@ -301,8 +288,9 @@ void TMainWindow::ShowMessage(const QString& text) {
     Dialogs::Current().Message(this, QApplication::applicationName(), text);
 }
 
-void TMainWindow::UpdateCommands() {
+void TMainWindow::UpdateCommands(CommandHold hold) {
     const TransformPage& page = *CurrentPage;
+    const bool held = hold == CommandHold::SaveAndConvert;
     // Open and Exit wait until every conversion has ended and been collected.
     bool converting = false;
     bool anyIdle = false;
@@ -312,8 +300,8 @@ void TMainWindow::UpdateCommands() {
         anyIdle = anyIdle || !p.Busy;
         anyToSave = anyToSave || (p.Unsaved && !p.Busy);
     }
-    SetButtonsFromPage(page, SaveButton, ConvertButton);
-    ConvertButton->setEnabled(convertOffered && !page.Busy);
+    SaveButton->setEnabled(!held && page.Unsaved && !page.Busy);
+    ConvertButton->setEnabled(!held && convertOffered && !page.Busy);
     StopButton->setEnabled(page.Busy);
     OpenButton->setEnabled(!converting);
     ExitButton->setEnabled(!converting);
@@ -332,29 +320,7 @@ void TMainWindow::UpdateCommands() {
 }
 
 void TMainWindow::UpdateCoverage(TransformPage& page) {
-    const int side = page.Image->width();
-    const int tiles = TilesAt(page);
-    const QImage& picture = OriginalImage->Picture();
-    QString text;
-    if (side / tiles == 0) {
-        text = QStringLiteral("Too small for %1 tiles per side: zoom in or choose fewer tiles")
-                   .arg(tiles);
-    } else if (picture.isNull()) {
-        text = QStringLiteral("Converts a white %1 x %1 square (no image loaded), tiles of %2 px")
-                   .arg(side)
-                   .arg(side / tiles);
-    } else {
-        text = QStringLiteral("Converts %1 x %1 of %2 x %3 px, tiles of %4 px")
-                   .arg(side)
-                   .arg(picture.width())
-                   .arg(picture.height())
-                   .arg(side / tiles);
-    }
-    page.CoverageLabel->setText(text);
-    // The square is marked where it leaves part of the page's picture out.
-    const QImage& shown = page.Image->Picture();
-    const bool partial = !shown.isNull() && (shown.width() > side || shown.height() > side);
-    page.Image->SetOutline(partial ? QRect(0, 0, side, side) : QRect());
+    ShowCoverage(page, OriginalImage->Picture());
 }
 
 // Loading.
@@ -448,65 +414,29 @@ void TMainWindow::dropEvent(QDropEvent* event) {
 
 // Converting.
 
-bool TMainWindow::ConvertPage(TransformPage& page) {
-    const int tiles = TilesAt(page);
-    const int side = page.Image->width();
-    if (side / tiles == 0) {
-        ShowMessage(QStringLiteral("The image on page \"%1\" is %2 pixels wide, too small for "
-                                   "%3 tiles per side. Zoom it in or choose fewer tiles.")
-                        .arg(CaptionOf(page))
-                        .arg(side)
-                        .arg(tiles));
-        return false;
+bool TMainWindow::MayConvert(const TransformPage& page) {
+    const QString refusal =
+        PageConversionRefusal(Pages, page, CaptionOf(page), OriginalImage->Picture());
+    if (!refusal.isEmpty()) {
+        ShowMessage(refusal);
     }
-    // Refused before it starts rather than the system ending the program half way: what the
-    // conversion holds, the page's copy of the image, and what running conversions took or
-    // are about to take.
-    ConversionSettings settings;
-    settings.Side = side;
-    settings.TileCount = tiles;
-    const QImage& picture = OriginalImage->Picture();
-    const std::uint64_t needed =
-        PageConversion::BytesNeeded(settings, HardwareThreads()) +
-        static_cast<std::uint64_t>(picture.sizeInBytes() > 0 ? picture.sizeInBytes() : 0);
-    std::uint64_t reserved = 0;
-    for (const auto& other : Pages) {
-        if (other.Busy) {
-            ConversionSettings running;
-            running.Side = other.Image->width();
-            running.TileCount = TilesAt(other);
-            reserved += PageConversion::BytesNeeded(running, HardwareThreads());
-        }
-    }
-    const std::uint64_t available = AvailableMemoryBytes();
-    const std::uint64_t free = available > reserved ? available - reserved : 0;
-    if (needed > free) {
-        ShowMessage(QStringLiteral("The conversion on page \"%1\" at %2 x %2 needs %3 of "
-                                   "memory, but only %4 are free. Zoom the page out, or wait "
-                                   "for other conversions to end.")
-                        .arg(CaptionOf(page))
-                        .arg(side)
-                        .arg(QLocale::c().formattedDataSize(static_cast<qint64>(needed)),
-                             QLocale::c().formattedDataSize(static_cast<qint64>(free))));
-        return false;
-    }
-    ExitButton->setEnabled(false);
-    OpenButton->setEnabled(false);
-    runner->Start(page, OriginalImage->Picture());
-    UpdateCoverage(page);
-    UpdateCommands();
-    return true;
+    return refusal.isEmpty();
 }
 
 void TMainWindow::ConvertButtonClick() {
-    if (CurrentPage->Busy) {
+    if (CurrentPage->Busy || !MayConvert(*CurrentPage)) {
         return;
     }
-    ConvertPage(*CurrentPage);
+    StartConversion();
 }
 
 void TMainWindow::StartConversion() {
-    runner->Start(*CurrentPage, OriginalImage->Picture());
+    StartConversion(*CurrentPage);
+}
+
+void TMainWindow::StartConversion(TransformPage& page) {
+    runner->Start(page, OriginalImage->Picture());
+    UpdateCoverage(page);
     UpdateCommands();
 }
 
@@ -515,9 +445,13 @@ void TMainWindow::ConvertAllPages() {
         return;
     }
     for (auto& page : Pages) {
-        if (!page.Busy && !ConvertPage(page)) {
+        if (page.Busy) {
+            continue;
+        }
+        if (!MayConvert(page)) {
             break;
         }
+        StartConversion(page);
     }
 }
 
@@ -532,22 +466,9 @@ void TMainWindow::StartSweep() {
     settings.Side = CurrentPage->Image->width();
     settings.TileCount = TilesAt(*CurrentPage);
     settings.ColorCorrection = CurrentPage->ColorCorrection->isChecked();
-    if (settings.Side / settings.TileCount == 0) {
-        ShowMessage(QStringLiteral("The image on page \"%1\" is %2 pixels wide, too small for "
-                                   "%3 tiles per side. Zoom it in or choose fewer tiles.")
-                        .arg(CaptionOf(*CurrentPage))
-                        .arg(settings.Side)
-                        .arg(settings.TileCount));
-        return;
-    }
-    const std::uint64_t needed = Sweep::BytesNeeded(settings, HardwareThreads());
-    const std::uint64_t available = AvailableMemoryBytes();
-    if (needed > available) {
-        ShowMessage(QStringLiteral("The sweep at %1 x %1 needs %2 MiB of memory, but only %3 MiB "
-                                   "are free. Zoom the page out or close other programs.")
-                        .arg(settings.Side)
-                        .arg(needed >> 20)
-                        .arg(available >> 20));
+    if (const QString refusal = SweepRefusal(settings, CaptionOf(*CurrentPage));
+        !refusal.isEmpty()) {
+        ShowMessage(refusal);
         return;
     }
     curves->Start(picture, QFileInfo(CurrentFileName).fileName(), settings);
@@ -679,7 +600,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
 // Pages, labels, grid and zoom.
 
 void TMainWindow::ChangeActivePage(int index) {
-    if (index < 0 || index >= PageCount) {
+    if (index < 0 || index >= static_cast<int>(TransformKindCount)) {
         return;
     }
     CurrentPage = &Pages[index];
@@ -705,8 +626,8 @@ void TMainWindow::DrawGrid() {
         page.ShownGridPosition = 1;
     }
     const int position = page.WinSizeTrackBar->value();
-    const int oldTiles = 1 << (page.ShownGridPosition - 1);
-    const int newTiles = 1 << (position - 1);
+    const int oldTiles = TilesAt(page.ShownGridPosition);
+    const int newTiles = TilesAt(position);
     const int width = page.Image->width();
     const int height = page.Image->height();
     if (page.GridBox->isChecked() && oldTiles != newTiles) {
@@ -722,7 +643,7 @@ void TMainWindow::ShowGrid() {
     TransformPage& page = *CurrentPage;
     const int position = page.WinSizeTrackBar->value();
     const int width = page.Image->width();
-    DrawTileGrid(page.Image->GetCanvas(), width, width, 1 << (position - 1));
+    DrawTileGrid(page.Image->GetCanvas(), width, width, TilesAt(position));
     page.ShownGridPosition = position;
 }
 

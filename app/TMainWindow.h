@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConversionHost.h"
 #include "FileDialog.h"
 #include "TransformPage.h"
 
@@ -28,13 +29,15 @@ struct ConversionResult;
 //
 // The parts live in classes of their own: FileBrowser (the "QuickView" page),
 // TransformPageBuilder (one transform page), ConversionRunner (starting, stopping and collecting
-// the conversions), CompareTab and ErrorsTab (the figures of the last conversions), MainMenu.
-// The window ties them together; UpdateCommands alone decides which commands are enabled.
-class TMainWindow : public QWidget {
+// the conversions), CompareTab, CurvesTab and ErrorsTab (the figures of the last conversions),
+// MainMenu; ConversionChecks says why a conversion cannot start.
+// The window ties them together. Every change of state ends in UpdateCommands, which alone
+// enables and disables the window's buttons and menu actions; the conversion workers ask for
+// it (ConversionHost) instead of writing buttons.
+class TMainWindow : public QWidget, public ConversionHost {
     Q_OBJECT
 
 public:
-    static constexpr int PageCount = 6;
     // The zoom never shrinks an image control below, or grows it above, these.
     static constexpr int MinimumImageSide = 8;
     static constexpr int MaximumImageSide = 8192;
@@ -42,7 +45,7 @@ public:
     explicit TMainWindow(QWidget* parent = nullptr);
     ~TMainWindow() override;
 
-    std::array<TransformPage, PageCount> Pages;
+    TransformPages Pages;
     TransformPage* CurrentPage = nullptr;
     QString CurrentFileName;
 
@@ -57,6 +60,7 @@ public:
     // Converting.
     void ConvertButtonClick();
     void ConvertAllPages();
+    // Copies the loaded image to the active page and launches its worker.
     void StartConversion();
     // The Curves tab's sweep, at the active page's side, tiles and colour correction.
     void StartSweep();
@@ -75,8 +79,9 @@ public:
     void ZoomOriginalImage(Qt::MouseButton button);
 
     // Sets the enabled state of every command, buttons and menu alike, from the state of the
-    // pages and the conversions.
-    void UpdateCommands();
+    // pages and the conversions; hold keeps Save and Convert disabled (see CommandHold).
+    void UpdateCommands(CommandHold hold = CommandHold::None);
+    void RequestCommandUpdate(CommandHold hold) override { UpdateCommands(hold); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,8 +101,9 @@ private:
     QImage LoadOrExplain(const QString& path);
     // Loads path as the image to convert; nothing changes when it fails.
     void TakeImageToConvert(const QString& path);
-    // Starts the page's conversion, or says why its image is too small and returns false.
-    bool ConvertPage(TransformPage& page);
+    // Whether the page's conversion may start; says why not and returns false otherwise.
+    bool MayConvert(const TransformPage& page);
+    void StartConversion(TransformPage& page);
     bool SavePage(TransformPage& page);
     // The close prompt; false refuses the close.
     bool CloseHdl();
@@ -108,7 +114,7 @@ private:
     void PageConverted(TransformPage* page, std::shared_ptr<const ConversionResult> result);
     void ConversionEnded(TransformPage* page, const QString& failure);
 
-    std::array<std::unique_ptr<Transform>, PageCount> transforms;
+    std::array<std::unique_ptr<Transform>, TransformKindCount> transforms;
     std::unique_ptr<ConversionRunner> runner;
 
     MainMenu* menu = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ConversionCancelled.h"
 #include "ConversionFigures.h"
+#include "ConversionHost.h"
 #include "ImageView.h"
 #include "PixelTransfer.h"
 #include "ProgressBar.h"
@@ -10,7 +11,6 @@
 #include "TransformKind.h"
 #include "TransformPage.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QSlider>
@@ -18,13 +18,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 #include <thread>
 
 TransformThread::TransformThread(bool createSuspended, TransformPage* page,
-                                 QAbstractButton* convertButton, QAbstractButton* saveButton,
-                                 ::ProgressBar* progressBar, TransformPage* const* currentPage)
-    : ConvertButton(convertButton), Page(page), ProgressBar(progressBar), SaveButton(saveButton),
-      CurrentPage(currentPage) {
+                                 ::ProgressBar* progressBar, ConversionHost* host)
+    : Page(page), ProgressBar(progressBar), host(host) {
+    if (page == nullptr || progressBar == nullptr || host == nullptr) {
+        throw std::invalid_argument("TransformThread: the page, the progress bar and the host "
+                                    "must be given");
+    }
     if (!createSuspended) {
         Resume();
     }
@@ -108,13 +111,12 @@ void TransformThread::Execute() {
 void TransformThread::Prepare() {
     Page->Busy = true;
     Page->TabSheet->setCursor(Qt::WaitCursor);
-    ConvertButton->setEnabled(false);
-    SaveButton->setEnabled(false);
+    host->RequestCommandUpdate(CommandHold::SaveAndConvert);
     ErrorFraction = ErrorFractionOf(Page->ErrorTrackBar->value());
     BitmapCanvas = &Page->Image->GetCanvas();
     BitmapWidth = Page->Image->Picture().width();
     BitmapHeight = Page->Image->Picture().height();
-    TileCount = 1 << (Page->WinSizeTrackBar->value() - 1);
+    TileCount = TilesAt(*Page);
     Size = Page->Image->width();
     CorrectColors = Page->ColorCorrection->isChecked();
     GridOverlay = Page->GridBox->isChecked();
@@ -142,7 +144,8 @@ void TransformThread::WritePixels() {
                       RgbView{Result->Pixels.data(), Result->RegionWidth, Result->RegionHeight,
                               Result->RegionWidth},
                       [this](int x) { ProgressBar->SetPosition(x); });
-    // The last pixel of the square, as the scratch members hold it.
+    // As the pixel loop leaves them: the scratch members hold the last pixel composed, that of
+    // (N - 1, N - 1).
     const std::size_t lastValue = Conversion->Plane(0).size() - 1;
     const ComposedPixel last =
         ComposePixel(Conversion->Plane(0)[lastValue], Conversion->Plane(1)[lastValue],
@@ -159,7 +162,7 @@ void TransformThread::WritePixels() {
     Page->TabSheet->setCursor(Qt::ArrowCursor);
     Page->Busy = false;
     Page->Unsaved = true;
-    SetButtonsFromPage(**CurrentPage, SaveButton, ConvertButton);
+    host->RequestCommandUpdate(CommandHold::None);
     Result->Pixels = {};
     emit Converted(Page, Result);
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 class Canvas;
+class ConversionHost;
 class ProgressBar;
-class QAbstractButton;
 struct TransformPage;
 
 // Converts the image of one transform page on its own thread: reads the
@@ -35,23 +35,22 @@ struct TransformPage;
 //   ended, so a Synchronize after WritePixels would wait for a GUI thread that
 //   waits for it, a deadlock. The result therefore reaches the window inside
 //   WritePixels (the Converted signal), and Execute returns right after it.
+// - The steps change the page's state and then ask the host (the window) to set
+//   the commands from it; the worker writes no button itself.
 // - Stop may be called from the GUI thread at any time; the core sees it
 //   between tiles and Execute ends with ConversionCancelled before WritePixels.
 class TransformThread : public Thread {
     Q_OBJECT
 
 public:
-    // currentPage points at the window's record of its active page, which the
-    // last step reads to set the Save and Convert buttons.
-    TransformThread(bool createSuspended, TransformPage* page, QAbstractButton* convertButton,
-                    QAbstractButton* saveButton, ::ProgressBar* progressBar,
-                    TransformPage* const* currentPage);
+    // host is asked for the commands' state by the first and the last step; it outlives the
+    // worker.
+    TransformThread(bool createSuspended, TransformPage* page, ::ProgressBar* progressBar,
+                    ConversionHost* host);
     ~TransformThread() override;
 
-    QAbstractButton* ConvertButton = nullptr;
     TransformPage* Page = nullptr;
     ::ProgressBar* ProgressBar = nullptr;
-    QAbstractButton* SaveButton = nullptr;
     bool CorrectColors = false;
     bool GridOverlay = false;
     std::int32_t Size = 0;
@@ -101,6 +100,6 @@ private:
     void ReportProgress();
     void WritePixels();
 
-    TransformPage* const* CurrentPage = nullptr;
+    ConversionHost* host = nullptr;
     std::atomic<bool> stopRequested{false};
 };

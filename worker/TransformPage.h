@@ -1,9 +1,11 @@
 #pragma once
 
+#include "TransformKind.h"
+
+#include <array>
 #include <cstdint>
 #include <memory>
 
-class QAbstractButton;
 class QCheckBox;
 class QLabel;
 class QSlider;
@@ -41,6 +43,10 @@ struct TransformPage {
     std::shared_ptr<const ConversionResult> LastResult;
 };
 
-// Save follows an unsaved, idle active page; Convert any idle active page.
-void SetButtonsFromPage(const TransformPage& active, QAbstractButton* saveButton,
-                        QAbstractButton* convertButton);
+// The window's pages, one per transform kind, in page order.
+using TransformPages = std::array<TransformPage, TransformKindCount>;
+
+// Tiles per side at a grid track bar position: 2 to the power (position - 1).
+int TilesAt(int gridPosition);
+// Tiles per side at the page's grid track bar.
+int TilesAt(const TransformPage& page);

@@ -65,6 +65,7 @@ class DesktopTest : public QObject {
 private slots:
     void menusHoldEveryCommandWithItsShortcut();
     void actionsAreEnabledExactlyAsTheirButtons();
+    void startingConversionHoldsSaveAndConvert();
     void stopReturnsThePageToWhatItShowed();
     void droppedFileOpensAsOpenDoes();
     void ctrlWheelZoomsAsClicksDo();
@@ -147,6 +148,40 @@ void DesktopTest::actionsAreEnabledExactlyAsTheirButtons() {
     QCOMPARE(d.window.CurrentPage->Image->width(), 8);
     QVERIFY(!Action(d, "ZoomOutAction")->isEnabled());
     QVERIFY(Action(d, "ZoomInAction")->isEnabled());
+}
+
+void DesktopTest::startingConversionHoldsSaveAndConvert() {
+    BlockingTransform blocking;
+    WindowDriver d;
+    d.Open(Corpus("natural/chelsea_256x256.bmp"));
+    // Page 1 holds an unsaved result, so Save is offered there.
+    d.SelectPage(1);
+    d.Button("ConvertButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+    QVERIFY(d.Button("SaveButton")->isEnabled());
+
+    // Page 4 starts converting; page 1 becomes active before the conversion's first step runs.
+    d.SelectPage(4);
+    d.window.CurrentPage->Transform = &blocking;
+    d.Button("ConvertButton")->click();
+    d.SelectPage(1);
+    QVERIFY(d.Button("ConvertButton")->isEnabled());
+    QVERIFY(d.Button("SaveButton")->isEnabled());
+    // The first step disables Save and Convert whichever page is active.
+    QTRY_VERIFY(blocking.Started());
+    QVERIFY(!d.Button("ConvertButton")->isEnabled());
+    QVERIFY(!d.Button("SaveButton")->isEnabled());
+    CheckActionsFollowButtons(d);
+    // Until the next change of state: here, the page's grid box.
+    d.window.CurrentPage->GridBox->click();
+    QVERIFY(d.Button("ConvertButton")->isEnabled());
+    QVERIFY(d.Button("SaveButton")->isEnabled());
+    CheckActionsFollowButtons(d);
+
+    blocking.Release();
+    QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+    QVERIFY(d.Button("ConvertButton")->isEnabled());
+    CheckActionsFollowButtons(d);
 }
 
 void DesktopTest::stopReturnsThePageToWhatItShowed() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConversionHost.h"
 #include "ImageView.h"
 #include "ProgressBar.h"
 #include "Threads.h"
@@ -14,8 +15,9 @@
 #include <memory>
 
 // One transform page's controls and record, without a window, for driving a
-// TransformThread directly.
-struct PageFixture {
+// TransformThread directly. As the window does, it sets Save and Convert from the page that is
+// current when a step asks.
+struct PageFixture : ConversionHost {
     explicit PageFixture(std::unique_ptr<Transform> transform, std::uint8_t twoDimensional) {
         image.SetControlSize(256, 256);
         errorTrackBar.setRange(0, 100);
@@ -42,11 +44,16 @@ struct PageFixture {
     // Starts a worker and returns it; terminated becomes true on its end.
     TransformThread* Start() {
         page.Busy = true;
-        worker = std::make_unique<TransformThread>(true, &page, &convertButton, &saveButton,
-                                                   &progressBar, &current);
+        worker = std::make_unique<TransformThread>(true, &page, &progressBar, this);
         worker->OnTerminate = [this](Thread*) { terminated = true; };
         worker->Resume();
         return worker.get();
+    }
+
+    void RequestCommandUpdate(CommandHold hold) override {
+        const bool held = hold == CommandHold::SaveAndConvert;
+        saveButton.setEnabled(!held && current->Unsaved && !current->Busy);
+        convertButton.setEnabled(!held && !current->Busy);
     }
 
     QWidget tabSheet;

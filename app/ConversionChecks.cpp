@@ -1,0 +1,83 @@
+#include "ConversionChecks.h"
+
+#include "AvailableMemory.h"
+#include "ImageView.h"
+#include "PageConversion.h"
+#include "ParallelFor.h"
+#include "Sweep.h"
+#include "SweepSettings.h"
+
+#include <QImage>
+#include <QLocale>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+QString TilesRefusal(const QString& caption, int side, int tiles) {
+    return QStringLiteral("The image on page \"%1\" is %2 pixels wide, too small for %3 tiles "
+                          "per side. Zoom it in or choose fewer tiles.")
+        .arg(caption)
+        .arg(side)
+        .arg(tiles);
+}
+
+ConversionSettings PageSettings(const TransformPage& page) {
+    ConversionSettings settings;
+    settings.Side = page.Image->width();
+    settings.TileCount = TilesAt(page);
+    return settings;
+}
+
+} // namespace
+
+QString PageConversionRefusal(const TransformPages& pages, const TransformPage& page,
+                              const QString& caption, const QImage& picture) {
+    const ConversionSettings settings = PageSettings(page);
+    if (settings.Side / settings.TileCount == 0) {
+        return TilesRefusal(caption, settings.Side, settings.TileCount);
+    }
+    // Refused before it starts rather than the system ending the program half way: what the
+    // conversion holds, the page's copy of the image, and what running conversions took or
+    // are about to take.
+    const std::uint64_t needed =
+        PageConversion::BytesNeeded(settings, HardwareThreads()) +
+        static_cast<std::uint64_t>(picture.sizeInBytes() > 0 ? picture.sizeInBytes() : 0);
+    std::uint64_t reserved = 0;
+    for (const TransformPage& other : pages) {
+        if (other.Busy) {
+            reserved += PageConversion::BytesNeeded(PageSettings(other), HardwareThreads());
+        }
+    }
+    const std::uint64_t available = AvailableMemoryBytes();
+    const std::uint64_t free = available > reserved ? available - reserved : 0;
+    if (needed <= free) {
+        return {};
+    }
+    return QStringLiteral("The conversion on page \"%1\" at %2 x %2 needs %3 of memory, but only "
+                          "%4 are free. Zoom the page out, or wait for other conversions to end.")
+        .arg(caption)
+        .arg(settings.Side)
+        .arg(MemoryText(needed), MemoryText(free));
+}
+
+QString SweepRefusal(const SweepSettings& settings, const QString& caption) {
+    if (settings.Side / settings.TileCount == 0) {
+        return TilesRefusal(caption, settings.Side, settings.TileCount);
+    }
+    const std::uint64_t needed = Sweep::BytesNeeded(settings, HardwareThreads());
+    const std::uint64_t available = AvailableMemoryBytes();
+    if (needed <= available) {
+        return {};
+    }
+    return QStringLiteral("The sweep at %1 x %1 needs %2 of memory, but only %3 are free. Zoom "
+                          "the page out or close other programs.")
+        .arg(settings.Side)
+        .arg(MemoryText(needed), MemoryText(available));
+}
+
+QString MemoryText(std::uint64_t bytes) {
+    constexpr auto Largest = static_cast<std::uint64_t>(std::numeric_limits<qint64>::max());
+    return QLocale::c().formattedDataSize(static_cast<qint64>(std::min(bytes, Largest)));
+}

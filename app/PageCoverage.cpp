@@ -1,0 +1,31 @@
+#include "PageCoverage.h"
+
+#include "ImageView.h"
+#include "TransformPage.h"
+
+#include <QImage>
+#include <QLabel>
+
+void ShowCoverage(TransformPage& page, const QImage& loaded) {
+    const int side = page.Image->width();
+    const int tiles = TilesAt(page);
+    QString text;
+    if (side / tiles == 0) {
+        text = QStringLiteral("Too small for %1 tiles per side: zoom in or choose fewer tiles")
+                   .arg(tiles);
+    } else if (loaded.isNull()) {
+        text = QStringLiteral("Converts a white %1 x %1 square (no image loaded), tiles of %2 px")
+                   .arg(side)
+                   .arg(side / tiles);
+    } else {
+        text = QStringLiteral("Converts %1 x %1 of %2 x %3 px, tiles of %4 px")
+                   .arg(side)
+                   .arg(loaded.width())
+                   .arg(loaded.height())
+                   .arg(side / tiles);
+    }
+    page.CoverageLabel->setText(text);
+    const QImage& shown = page.Image->Picture();
+    const bool partial = !shown.isNull() && (shown.width() > side || shown.height() > side);
+    page.Image->SetOutline(partial ? QRect(0, 0, side, side) : QRect());
+}
