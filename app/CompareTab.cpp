@@ -174,7 +174,7 @@ void CompareTab::ShowResult(int page, const ConversionResult& result) {
         throw std::invalid_argument("CompareTab: no page " + std::to_string(page));
     }
     const ConversionSettings& s = result.Settings;
-    const double percent = s.ErrorFraction * 100.0;
+    const double percent = s.ErrorPercent;
     const int tileSide = s.TileCount > 0 ? s.Side / s.TileCount : 0;
     const QualityFigures& q = result.Quality;
     const auto set = [&](int column, const QString& text, const QVariant& key,

@@ -380,7 +380,7 @@ void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) 
     const ConversionResult& r = nearest->Result;
     hoveredTip = QStringLiteral("%1\nerror %2 %\nkept %3 %\nPSNR %4\nSSIM %5")
                      .arg(TextOf(Describe(nearest->Kind).Caption),
-                          QString::number(nearest->ErrorPercent, 'g', 6),
+                          QString::number(nearest->ErrorPercent(), 'g', 6),
                           QString::number(r.MeanKeptPercent, 'f', 3),
                           std::isfinite(r.Quality.PsnrDb)
                               ? PsnrText(r.Quality.PsnrDb) + QStringLiteral(" dB")

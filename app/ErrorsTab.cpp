@@ -5,6 +5,7 @@
 #include "ConversionResult.h"
 #include "FittedImageView.h"
 #include "Guarded.h"
+#include "Quality.h"
 #include "QualityText.h"
 #include "TileMapView.h"
 
@@ -21,14 +22,6 @@ namespace {
 QColor Grey(double t) {
     const int level = static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * 255.0));
     return QColor(level, level, level);
-}
-
-double TilePsnr(double mse) {
-    if (std::isnan(mse)) {
-        return mse;
-    }
-    return mse == 0.0 ? std::numeric_limits<double>::infinity()
-                      : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
 } // namespace
@@ -102,13 +95,13 @@ void ErrorsTab::Show(const QString& pageCaption, std::shared_ptr<const Conversio
         return;
     }
     const ConversionSettings& s = result->Settings;
-    title->setText(QStringLiteral("%1: %2 x %3 px, tiles of %4 px, error %5%, %6")
-                       .arg(caption)
-                       .arg(result->RegionWidth)
-                       .arg(result->RegionHeight)
-                       .arg(s.Side / s.TileCount)
-                       .arg(QString::number(s.ErrorFraction * 100.0, 'g', 6),
-                            QualityCaption(result->Quality)));
+    title->setText(
+        QStringLiteral("%1: %2 x %3 px, tiles of %4 px, error %5%, %6")
+            .arg(caption)
+            .arg(result->RegionWidth)
+            .arg(result->RegionHeight)
+            .arg(s.Side / s.TileCount)
+            .arg(QString::number(s.ErrorPercent, 'g', 6), QualityCaption(result->Quality)));
 
     const int width = result->RegionWidth;
     const int height = result->RegionHeight;
@@ -140,7 +133,7 @@ void ErrorsTab::ShowTiles() {
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     for (const TileFigures& tile : result->Tiles) {
-        const double v = psnr ? TilePsnr(tile.Mse) : tile.KeptPercent;
+        const double v = psnr ? PsnrDb(tile.Mse) : tile.KeptPercent;
         values.push_back(v);
         if (std::isfinite(v) && !std::isnan(tile.Mse)) {
             low = std::min(low, v);
@@ -156,9 +149,9 @@ void ErrorsTab::ShowTiles() {
     QStringList tips;
     for (std::size_t i = 0; i < values.size(); ++i) {
         const TileFigures& tile = result->Tiles[i];
-        const int l = static_cast<int>(i) / count;
-        const int m = static_cast<int>(i) % count;
-        QString tip = QStringLiteral("Tile at (%1, %2)").arg(l * tileSide).arg(m * tileSide);
+        const int row = static_cast<int>(i) / count;
+        const int column = static_cast<int>(i) % count;
+        QString tip = QStringLiteral("Tile at (%1, %2)").arg(column * tileSide).arg(row * tileSide);
         if (std::isnan(tile.Mse)) {
             colors.emplace_back();
             tips << tip + QStringLiteral(": outside the image");
@@ -172,9 +165,9 @@ void ErrorsTab::ShowTiles() {
         colors.push_back(Viridis(t));
         tips << QStringLiteral("%1\nkept %2 %\nPSNR %3")
                     .arg(tip, QString::number(tile.KeptPercent, 'f', 2),
-                         std::isinf(TilePsnr(tile.Mse))
+                         std::isinf(PsnrDb(tile.Mse))
                              ? QStringLiteral("identical")
-                             : QString::number(TilePsnr(tile.Mse), 'f', 2) + QStringLiteral(" dB"));
+                             : QString::number(PsnrDb(tile.Mse), 'f', 2) + QStringLiteral(" dB"));
     }
     tileMap->SetTiles(count, std::move(colors), tips);
     if (psnr) {

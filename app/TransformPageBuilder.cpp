@@ -149,7 +149,7 @@ QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInf
     layout->setColumnStretch(1, 1);
 
     page.Transform = nullptr;
-    page.TwoDimensional = kind.TwoDimensional;
+    page.TwoDimensional = kind.TwoDimensional ? 1 : 0;
     page.Thread = nullptr;
     page.NeedsReload = false;
     page.Unsaved = false;

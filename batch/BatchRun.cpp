@@ -156,7 +156,7 @@ bool BatchRun::WriteResult(const std::string& path, const BmpImage& image,
     }
     const std::string file =
         (std::filesystem::path(*options.ImagesFolder) /
-         ResultFileName(path, point.Kind, result.Settings.TileCount, point.ErrorPercent))
+         ResultFileName(path, point.Kind, result.Settings.TileCount, point.ErrorPercent()))
             .string();
     try {
         WriteBmpFile(file, image.Width, image.Height, pixels.data(), pixels.size());
@@ -181,7 +181,7 @@ void BatchRun::ShowProgress(const std::string& path, const SweepPoint& point) {
     std::fprintf(messages, "\r[%zu/%zu] %s: %s, tile count %d, error %s %%: %zu/%zu\033[K",
                  imageNumber, imageCount, path.c_str(),
                  std::string(Describe(point.Kind).Caption).c_str(), point.Result.Settings.TileCount,
-                 ResultRow::Number(point.ErrorPercent).c_str(), pointsDone, pointsOfImage);
+                 ResultRow::Number(point.ErrorPercent()).c_str(), pointsDone, pointsOfImage);
     std::fflush(messages);
 }
 

@@ -28,7 +28,7 @@ void Page(benchmark::State& state, TransformKind kind) {
     settings.Side = side;
     settings.TileCount = static_cast<std::int32_t>(state.range(1));
     settings.ErrorFraction = 0.05;
-    settings.Order = Describe(kind).TwoDimensional;
+    settings.Order = Describe(kind).Order();
     std::vector<std::unique_ptr<Transform>> owned;
     std::vector<Transform*> transforms;
     for (std::size_t i = 0; i < HardwareThreads(); ++i) {

@@ -54,7 +54,7 @@ long ConvertPages(TransformKind kind, std::int32_t side, std::int32_t tiles, int
     settings.Side = side;
     settings.TileCount = tiles;
     settings.ErrorFraction = 0.05;
-    settings.Order = Describe(kind).TwoDimensional;
+    settings.Order = Describe(kind).Order();
     // All pages hold their planes at once, as pages converting side by side do; their tiles
     // run one page after another on all cores.
     for (const std::vector<std::uint32_t>& picture : pictures) {

@@ -24,8 +24,8 @@ struct ConversionResult {
     double MeanKeptPercent = 0.0;
     // Against the original region; Mse and PsnrDb are NaN for an empty region.
     QualityFigures Quality;
-    // TileCount x TileCount entries; entry l * TileCount + m is the tile whose top-left pixel is
-    // (l * tile side, m * tile side), column first, as the planes hold the image's columns.
+    // TileCount x TileCount entries, row by row from the top of the image: entry
+    // r * TileCount + c is the tile whose top-left pixel is (c * tile side, r * tile side).
     std::vector<TileFigures> Tiles;
     // Time spent converting: the tile pipeline, colour correction and the new pixels.
     double ComputeMilliseconds = 0.0;

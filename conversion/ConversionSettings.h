@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ConversionFigures.h"
+#include "ScanOrder.h"
+
 #include <cstdint>
 
 // What one conversion of a page does: the side N of the square it converts, the tiles per side,
@@ -7,8 +10,16 @@
 struct ConversionSettings {
     std::int32_t Side = 256;
     std::int32_t TileCount = 1;
+    // The permitted error as the user gave it, in percent, for reports; 0 where only a fraction
+    // was given.
+    double ErrorPercent = 0.0;
+    // What the threshold uses: ErrorFractionOfPercent(ErrorPercent) for every front end.
     double ErrorFraction = 0.0;
-    // Nonzero: raster order inside a tile (the 2D transforms); zero: zigzag (the 1D ones).
-    std::uint8_t Order = 1;
+    ScanOrder Order = ScanOrder::Raster;
     bool ColorCorrection = false;
+
+    void SetErrorPercent(double percent) {
+        ErrorPercent = percent;
+        ErrorFraction = ErrorFractionOfPercent(percent);
+    }
 };

@@ -9,7 +9,7 @@
 
 ConversionResult ConvertImage(RgbView image, TransformKind kind, ConversionSettings settings,
                               std::size_t jobs, const std::atomic<bool>* cancel) {
-    settings.Order = Describe(kind).TwoDimensional;
+    settings.Order = Describe(kind).Order();
     PageConversion conversion(settings, image.Width, image.Height);
     conversion.Read(image, jobs);
     std::vector<std::unique_ptr<Transform>> owned;

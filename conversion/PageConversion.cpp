@@ -153,7 +153,7 @@ void PageConversion::Run(std::span<Transform* const> transforms, const std::atom
             if (!inPlace) {
                 GatherTile(Plane(place.Channel), side, place.Row0, place.Col0, tileSide,
                            settings.Order, data);
-            } else if (settings.Order == 0) {
+            } else if (settings.Order == ScanOrder::Zigzag) {
                 ZigzagInPlace(data, tileSide, true);
             }
         },
@@ -191,10 +191,10 @@ void PageConversion::Run(const TileCoefficients& coefficients,
         coefficients.Order() != settings.Order) {
         throw std::invalid_argument(
             "PageConversion::Run: coefficients of side " + std::to_string(coefficients.Side()) +
-            ", " + std::to_string(coefficients.TileCount()) + " tiles, order " +
-            std::to_string(coefficients.Order()) + " do not fit a conversion of side " +
-            std::to_string(settings.Side) + ", " + std::to_string(settings.TileCount) +
-            " tiles, order " + std::to_string(settings.Order));
+            ", " + std::to_string(coefficients.TileCount()) + " tiles, " +
+            ScanOrderName(coefficients.Order()) + " order do not fit a conversion of side " +
+            std::to_string(settings.Side) + ", " + std::to_string(settings.TileCount) + " tiles, " +
+            ScanOrderName(settings.Order) + " order");
     }
     if (coefficients.regionWidth != regionWidth || coefficients.regionHeight != regionHeight) {
         throw std::invalid_argument(
@@ -262,7 +262,7 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
                 if (!inPlace) {
                     ScatterTile(data, tileSide, settings.Order, Plane(place.Channel), side,
                                 place.Row0, place.Col0);
-                } else if (settings.Order == 0) {
+                } else if (settings.Order == ScanOrder::Zigzag) {
                     ZigzagInPlace(data, tileSide, false);
                 }
             },
@@ -353,28 +353,30 @@ ConversionResult PageConversion::Finish() {
 
     const auto count = static_cast<std::size_t>(settings.TileCount);
     const std::size_t tilesPerPlane = count * count;
-    // The quality library counts tiles row by row; ours go column first, as the planes do.
-    std::vector<double> rowMajorMse(tilesPerPlane);
+    std::vector<double> tileMse(tilesPerPlane);
     if (width > 0 && height > 0) {
         TileMse(
             RgbView{original.data(), regionWidth, regionHeight, static_cast<std::ptrdiff_t>(width)},
             RgbView{result.Pixels.data(), regionWidth, regionHeight,
                     static_cast<std::ptrdiff_t>(width)},
-            TileLayout{0, 0, TileSide(), settings.TileCount, settings.TileCount}, rowMajorMse);
+            TileLayout{0, 0, TileSide(), settings.TileCount, settings.TileCount}, tileMse);
     } else {
-        std::fill(rowMajorMse.begin(), rowMajorMse.end(), std::numeric_limits<double>::quiet_NaN());
+        std::fill(tileMse.begin(), tileMse.end(), std::numeric_limits<double>::quiet_NaN());
     }
     result.Tiles.resize(tilesPerPlane);
-    for (std::size_t l = 0; l < count; ++l) {
-        for (std::size_t m = 0; m < count; ++m) {
-            const std::size_t i = l * count + m;
+    for (std::size_t row = 0; row < count; ++row) {
+        for (std::size_t column = 0; column < count; ++column) {
+            const std::size_t i = row * count + column;
+            // The planes hold the image's columns as their rows, so the tiles were visited
+            // column first.
+            const std::size_t visited = column * count + row;
             TileFigures& tile = result.Tiles[i];
             if (!tileKept.empty()) {
-                tile.KeptPercent =
-                    (tileKept[i] + tileKept[tilesPerPlane + i] + tileKept[2 * tilesPerPlane + i]) /
-                    3.0;
+                tile.KeptPercent = (tileKept[visited] + tileKept[tilesPerPlane + visited] +
+                                    tileKept[2 * tilesPerPlane + visited]) /
+                                   3.0;
             }
-            tile.Mse = rowMajorMse[m * count + l];
+            tile.Mse = tileMse[i];
         }
     }
 

@@ -19,7 +19,7 @@ std::vector<std::string> ResultRow::Fields(const std::string& image, std::int32_
             std::string(Describe(point.Kind).Caption),
             std::to_string(settings.Side),
             std::to_string(settings.Side / settings.TileCount),
-            Number(point.ErrorPercent),
+            Number(point.ErrorPercent()),
             settings.ColorCorrection ? "yes" : "no",
             Number(result.KeptPercent[0]),
             Number(result.KeptPercent[1]),

@@ -22,7 +22,7 @@ ConversionSettings ConversionOf(const SweepSettings& settings, TransformKind kin
     ConversionSettings conversion;
     conversion.Side = settings.Side;
     conversion.TileCount = settings.TileCount;
-    conversion.Order = Describe(kind).TwoDimensional;
+    conversion.Order = Describe(kind).Order();
     conversion.ColorCorrection = settings.ColorCorrection;
     return conversion;
 }
@@ -139,9 +139,8 @@ void Sweep::Run(RgbView image, std::size_t jobs, const PointSink& sink,
             [&](std::size_t e, std::size_t worker) {
                 SweepPoint point;
                 point.Kind = kind;
-                point.ErrorPercent = settings.ErrorPercents[e];
                 ConversionSettings s = base;
-                s.ErrorFraction = ErrorFractionOfPercent(point.ErrorPercent);
+                s.SetErrorPercent(settings.ErrorPercents[e]);
                 PageConversion conversion(s, image.Width, image.Height);
                 const std::span<Transform* const> mine =
                     std::span<Transform* const>(transforms)

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-TileCoefficients::TileCoefficients(std::int32_t side, std::int32_t tileCount, std::uint8_t order)
+TileCoefficients::TileCoefficients(std::int32_t side, std::int32_t tileCount, ScanOrder order)
     : side(side), tileCount(tileCount), order(order) {
     const auto tileSide = static_cast<std::size_t>(side / tileCount);
     const auto count = static_cast<std::size_t>(tileCount);

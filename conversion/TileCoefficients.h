@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ScanOrder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,7 +23,7 @@ public:
 
     std::int32_t Side() const { return side; }
     std::int32_t TileCount() const { return tileCount; }
-    std::uint8_t Order() const { return order; }
+    ScanOrder Order() const { return order; }
     std::size_t Tiles() const { return tiles; }
 
     std::span<const double> Tile(std::size_t index) const;
@@ -35,13 +37,13 @@ public:
 private:
     friend class PageConversion;
 
-    TileCoefficients(std::int32_t side, std::int32_t tileCount, std::uint8_t order);
+    TileCoefficients(std::int32_t side, std::int32_t tileCount, ScanOrder order);
     std::span<double> Tile(std::size_t index);
     std::size_t Offset(std::size_t index) const;
 
     std::int32_t side = 0;
     std::int32_t tileCount = 0;
-    std::uint8_t order = 0;
+    ScanOrder order = ScanOrder::Raster;
     std::size_t tileValues = 0;
     std::size_t tiles = 0;
     std::unique_ptr<double[]> values;

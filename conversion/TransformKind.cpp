@@ -14,12 +14,12 @@
 namespace {
 
 constexpr std::array<TransformKindInfo, TransformKindCount> Kinds = {{
-    {TransformKind::Dct1D, "DCT 1D", "Fourier", "Discrete Cosine Transform", 0},
-    {TransformKind::D4_1D, "D4 1D", "Daub", "Daubechies Wavelet Transform", 0},
-    {TransformKind::Haar1D, "Haar 1D", "Haar", "Haar Wavelet Transform", 0},
-    {TransformKind::Dct2D, "DCT 2D", "Fourier2D", "Discrete Cosine 2D Transform", 1},
-    {TransformKind::D4_2D, "D4 2D", "Daub2D", "Daubechies Wavelet 2D Transform", 1},
-    {TransformKind::Haar2D, "Haar 2D", "Haar2D", "Haar Wavelet 2D Transform", 1},
+    {TransformKind::Dct1D, "DCT 1D", "Fourier", "Discrete Cosine Transform", false},
+    {TransformKind::D4_1D, "D4 1D", "Daub", "Daubechies Wavelet Transform", false},
+    {TransformKind::Haar1D, "Haar 1D", "Haar", "Haar Wavelet Transform", false},
+    {TransformKind::Dct2D, "DCT 2D", "Fourier2D", "Discrete Cosine 2D Transform", true},
+    {TransformKind::D4_2D, "D4 2D", "Daub2D", "Daubechies Wavelet 2D Transform", true},
+    {TransformKind::Haar2D, "Haar 2D", "Haar2D", "Haar Wavelet 2D Transform", true},
 }};
 
 } // namespace

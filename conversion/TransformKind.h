@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ScanOrder.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -22,8 +24,11 @@ struct TransformKindInfo {
     std::string_view Prefix;
     // The page image's hint.
     std::string_view Hint;
-    // Also the scan-order flag of the tiles: 1 raster, 0 zigzag.
-    std::uint8_t TwoDimensional;
+    // The 2D kinds transform a tile's rows and then its columns, and lay it out in raster order;
+    // the others treat it as one vector, in zigzag order.
+    bool TwoDimensional;
+
+    ScanOrder Order() const { return TwoDimensional ? ScanOrder::Raster : ScanOrder::Zigzag; }
 };
 
 const std::array<TransformKindInfo, TransformKindCount>& TransformKinds();

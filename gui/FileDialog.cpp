@@ -18,24 +18,21 @@ QString ExtensionOf(const QString& mask) {
 
 FileDialog::FileDialog(Kind kind, const QString& title, const QString& filter,
                        const QString& defaultExtension)
-    : kind(kind), title(title), filter(filter), defaultExtension(defaultExtension),
-      selectedFilter(filter.section('|', 0, 0)) {}
+    : kind(kind), title(title), filter(ParseFileFilter(filter)), defaultExtension(defaultExtension),
+      selectedFilter(this->filter.isEmpty() ? QString() : this->filter.first().Description) {}
 
 QString FileDialog::QtFilter() const {
-    // "Description|mask|Description|mask" becomes one Qt filter per pair.
-    const QStringList parts = filter.split('|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        filters << parts[i];
+    QStringList descriptions;
+    for (const FileFilterEntry& entry : filter) {
+        descriptions << entry.Description;
     }
-    return filters.join(QStringLiteral(";;"));
+    return descriptions.join(QStringLiteral(";;"));
 }
 
 QString FileDialog::ExtensionFor(const QString& chosenFilter) const {
-    const QStringList parts = filter.split('|');
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString extension = ExtensionOf(parts[i + 1]);
-        if (parts[i] == chosenFilter && !extension.isEmpty()) {
+    for (const FileFilterEntry& entry : filter) {
+        const QString extension = ExtensionOf(entry.Masks);
+        if (entry.Description == chosenFilter && !extension.isEmpty()) {
             return extension;
         }
     }

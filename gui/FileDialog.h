@@ -1,5 +1,8 @@
 #pragma once
 
+#include "FileFilter.h"
+
+#include <QList>
 #include <QString>
 
 class QWidget;
@@ -10,7 +13,7 @@ class FileDialog {
 public:
     enum class Kind { Open, Save };
 
-    // filter is description and mask pairs joined by '|', "Bitmap files (*.bmp)|*.bmp".
+    // filter as FileFilter.h writes it, "Bitmap files (*.bmp)|*.bmp".
     // A saved name without an extension gets the chosen filter's, when its mask
     // is one "*.ext", else defaultExtension ("*.bmp").
     FileDialog(Kind kind, const QString& title, const QString& filter,
@@ -32,7 +35,7 @@ private:
 
     Kind kind;
     QString title;
-    QString filter;
+    QList<FileFilterEntry> filter;
     QString defaultExtension;
     QString fileName;
     QString selectedFilter;

@@ -1,9 +1,10 @@
 #include "FilterComboBox.h"
 
+#include "FileFilter.h"
+
 FilterComboBox::FilterComboBox(const QString& filter, QWidget* parent) : QComboBox(parent) {
-    const QStringList parts = filter.split('|');
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        addItem(parts[i], parts[i + 1]);
+    for (const FileFilterEntry& entry : ParseFileFilter(filter)) {
+        addItem(entry.Description, entry.Masks);
     }
     connect(this, &QComboBox::currentIndexChanged, this, [this] { emit MaskChanged(Mask()); });
 }

@@ -2,8 +2,7 @@
 
 #include <QComboBox>
 
-// File type filters from a filter string of description|mask pairs,
-// "Bitmap files (*.bmp)|*.bmp".
+// File type filters from a filter as FileFilter.h writes it, "Bitmap files (*.bmp)|*.bmp".
 class FilterComboBox : public QComboBox {
     Q_OBJECT
 

@@ -3,6 +3,7 @@
 #include "BitmapFile.h"
 #include "BmpError.h"
 #include "BmpReader.h"
+#include "FileFilter.h"
 #include "ImageFileError.h"
 
 #include <QBuffer>
@@ -226,19 +227,14 @@ const std::array<SaveFormat, 2> SaveFormats{{
     {ImageFormat::Png, Formats[1]},
 }};
 
-QString FilterEntry(const QString& description, const QString& masks) {
+FileFilterEntry FilterEntry(const QString& description, const QString& masks) {
     QString shown = masks;
     shown.replace(';', ' ');
-    return QStringLiteral("%1 (%2)|%3").arg(description, shown, masks);
+    return {QStringLiteral("%1 (%2)").arg(description, shown), masks};
 }
 
-QString FilterEntry(const FileFormat& format) {
+FileFilterEntry FilterEntry(const FileFormat& format) {
     return FilterEntry(QString::fromLatin1(format.Description), QString::fromLatin1(format.Masks));
-}
-
-// The Qt form of a filter entry, as a dialog returns the chosen one.
-QString QtFilter(const FileFormat& format) {
-    return FilterEntry(format).section('|', 0, 0);
 }
 
 std::string Text(const QString& text) {
@@ -310,22 +306,22 @@ void SavePng(const QImage& image, const QString& path) {
 } // namespace
 
 QString ImageOpenFilter() {
-    QStringList entries;
+    QList<FileFilterEntry> entries;
     QStringList masks;
     for (const FileFormat& format : Formats) {
         entries << FilterEntry(format);
         masks << QString::fromLatin1(format.Masks);
     }
     entries.insert(1, FilterEntry(QStringLiteral("All images"), masks.join(';')));
-    return entries.join('|');
+    return FileFilterText(entries);
 }
 
 QString ImageSaveFilter() {
-    QStringList entries;
+    QList<FileFilterEntry> entries;
     for (const SaveFormat& save : SaveFormats) {
         entries << FilterEntry(save.File);
     }
-    return entries.join('|');
+    return FileFilterText(entries);
 }
 
 QImage LoadImageFile(const QString& path) {
@@ -384,7 +380,7 @@ ImageFormat SaveFormatFor(const QString& path, const QString& selectedFilter) {
         }
     }
     for (const SaveFormat& save : SaveFormats) {
-        if (QtFilter(save.File) == selectedFilter) {
+        if (FilterEntry(save.File).Description == selectedFilter) {
             return save.Format;
         }
     }

@@ -6,8 +6,8 @@
 // Image files as the program opens and saves them. Bitmaps go through our own
 // reader and writer (BitmapFile); PNG, JPEG, TIFF, WebP and PPM/PGM/PBM through
 // Qt's image plugins. Every failure throws ImageFileError, whose message is the
-// reason in lower case ("truncated jpeg file"). Filters are "Description|mask"
-// pairs, several masks of one entry joined by ';' as FileListBox takes them.
+// reason in lower case ("truncated jpeg file"). Filters are written as FileFilter.h
+// says, several masks of one entry joined by ';' as FileListBox takes them.
 
 enum class ImageFormat { Bmp, Png };
 

@@ -52,12 +52,12 @@ int TileMapView::TileAt(const QPoint& point) const {
     if (!grid.contains(point)) {
         return -1;
     }
-    const int l = (point.x() - grid.left()) * count / grid.width();
-    const int m = (point.y() - grid.top()) * count / grid.height();
-    if (l < 0 || m < 0 || l >= count || m >= count) {
+    const int column = (point.x() - grid.left()) * count / grid.width();
+    const int row = (point.y() - grid.top()) * count / grid.height();
+    if (column < 0 || row < 0 || column >= count || row >= count) {
         return -1;
     }
-    return l * count + m;
+    return row * count + column;
 }
 
 void TileMapView::paintEvent(QPaintEvent*) {
@@ -67,13 +67,13 @@ void TileMapView::paintEvent(QPaintEvent*) {
         return;
     }
     const auto edge = [&](int i, int from, int length) { return from + i * length / count; };
-    for (int l = 0; l < count; ++l) {
-        for (int m = 0; m < count; ++m) {
-            const QRect tile(
-                QPoint(edge(l, grid.left(), grid.width()), edge(m, grid.top(), grid.height())),
-                QPoint(edge(l + 1, grid.left(), grid.width()) - 1,
-                       edge(m + 1, grid.top(), grid.height()) - 1));
-            const QColor& color = colors[static_cast<std::size_t>(l) * count + m];
+    for (int row = 0; row < count; ++row) {
+        for (int column = 0; column < count; ++column) {
+            const QRect tile(QPoint(edge(column, grid.left(), grid.width()),
+                                    edge(row, grid.top(), grid.height())),
+                             QPoint(edge(column + 1, grid.left(), grid.width()) - 1,
+                                    edge(row + 1, grid.top(), grid.height()) - 1));
+            const QColor& color = colors[static_cast<std::size_t>(row) * count + column];
             if (color.isValid()) {
                 painter.fillRect(tile, color);
             } else {

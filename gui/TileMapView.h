@@ -8,8 +8,9 @@
 #include <vector>
 
 // A square grid of count x count tiles, each painted in a colour of its own, as large as fits and
-// centred. Tile (column l, row m) takes entry l * count + m of the lists, column first. A tile
-// without a colour (an invalid QColor) is hatched: it lies outside the picture.
+// centred. The lists hold the tiles row by row from the top: the tile in row r, column c is entry
+// r * count + c. A tile without a colour (an invalid QColor) is hatched: it lies outside the
+// picture.
 class TileMapView : public QWidget {
     Q_OBJECT
 

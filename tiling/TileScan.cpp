@@ -126,10 +126,10 @@ void ForEachPosition(std::size_t side, const Visit& visit) {
 } // namespace
 
 void GatherTile(std::span<const double> plane, std::size_t stride, std::size_t row0,
-                std::size_t col0, std::size_t side, std::uint8_t order, std::span<double> tile) {
+                std::size_t col0, std::size_t side, ScanOrder order, std::span<double> tile) {
     CheckTile(plane.size(), stride, row0, col0, side, tile.size());
     const double* origin = plane.data() + row0 * stride + col0;
-    if (order != 0) {
+    if (order == ScanOrder::Raster) {
         for (std::size_t n = 0; n < side; ++n) {
             std::copy(origin + n * stride, origin + n * stride + side, tile.data() + n * side);
         }
@@ -143,11 +143,11 @@ void GatherTile(std::span<const double> plane, std::size_t stride, std::size_t r
     });
 }
 
-void ScatterTile(std::span<const double> tile, std::size_t side, std::uint8_t order,
+void ScatterTile(std::span<const double> tile, std::size_t side, ScanOrder order,
                  std::span<double> plane, std::size_t stride, std::size_t row0, std::size_t col0) {
     CheckTile(plane.size(), stride, row0, col0, side, tile.size());
     double* origin = plane.data() + row0 * stride + col0;
-    if (order != 0) {
+    if (order == ScanOrder::Raster) {
         for (std::size_t n = 0; n < side; ++n) {
             std::copy(tile.data() + n * side, tile.data() + (n + 1) * side, origin + n * stride);
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ScanOrder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -8,12 +10,14 @@
 // Moving one square tile between a channel plane and the tile's own contiguous array, in the
 // tile's scan order: element (row n, column i) of the tile, plane element
 // plane[(row0 + n) * stride + col0 + i], has the raster index k = n * side + i and lives at
-// tile[k] in raster order (order nonzero) or at tile[Z(k)] in zigzag order (order zero), Z
-// being the zigzag position of ZigzagCursor. The tile array holds side * side values.
-// Throws std::invalid_argument when the tile does not fit the plane or the array.
+// tile[k] in raster order or at tile[Z(k)] in zigzag order. Z(k) orders the elements by
+// anti-diagonal n + i, lowest first, and within an anti-diagonal by ascending row when n + i is
+// even, by ascending column when it is odd (the JPEG sequence, transposed). The tile array holds
+// side * side values. Throws std::invalid_argument when the tile does not fit the plane or the
+// array.
 void GatherTile(std::span<const double> plane, std::size_t stride, std::size_t row0,
-                std::size_t col0, std::size_t side, std::uint8_t order, std::span<double> tile);
-void ScatterTile(std::span<const double> tile, std::size_t side, std::uint8_t order,
+                std::size_t col0, std::size_t side, ScanOrder order, std::span<double> tile);
+void ScatterTile(std::span<const double> tile, std::size_t side, ScanOrder order,
                  std::span<double> plane, std::size_t stride, std::size_t row0, std::size_t col0);
 
 // Reorders a whole tile array of side x side values in place, from raster order to zigzag

@@ -68,24 +68,20 @@ Transformer::Transformer(std::int32_t n, std::int32_t tileCount, double x, ::Tra
 
 void Transformer::Split(std::uint8_t order) {
     const auto side = static_cast<std::size_t>(TileSize);
-    // Held for the loop, so that every tile finds the table shared instead of computing it; not
-    // kept beyond, as a large tile's table would take memory through the whole conversion.
-    const auto zigzag = order == 0 ? ZigzagTable(side) : nullptr;
     for (std::int32_t l = 0; l < TileCount; ++l) {
         for (std::int32_t m = 0; m < TileCount; ++m) {
             GatherTile(PlaneSpan(*this), static_cast<std::size_t>(Stride),
                        side * static_cast<std::size_t>(l), side * static_cast<std::size_t>(m), side,
-                       order, TileSpan(*this, l, m));
+                       ScanOrderOfFlag(order), TileSpan(*this, l, m));
         }
     }
 }
 
 void Transformer::Merge(std::uint8_t order) {
     const auto side = static_cast<std::size_t>(TileSize);
-    const auto zigzag = order == 0 ? ZigzagTable(side) : nullptr;
     for (std::int32_t l = 0; l < TileCount; ++l) {
         for (std::int32_t m = 0; m < TileCount; ++m) {
-            ScatterTile(TileSpan(*this, l, m), side, order, PlaneSpan(*this),
+            ScatterTile(TileSpan(*this, l, m), side, ScanOrderOfFlag(order), PlaneSpan(*this),
                         static_cast<std::size_t>(Stride), side * static_cast<std::size_t>(l),
                         side * static_cast<std::size_t>(m));
         }

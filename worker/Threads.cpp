@@ -61,8 +61,10 @@ void TransformThread::Execute() {
     ConversionSettings settings;
     settings.Side = Size;
     settings.TileCount = TileCount;
+    // The fraction as Prepare formed it, from the percent the track bar shows.
+    settings.ErrorPercent = ErrorPercent;
     settings.ErrorFraction = ErrorFraction;
-    settings.Order = Page->TwoDimensional;
+    settings.Order = ScanOrderOfFlag(Page->TwoDimensional);
     settings.ColorCorrection = CorrectColors;
     Conversion = std::make_unique<PageConversion>(settings, BitmapWidth, BitmapHeight);
 
@@ -112,6 +114,7 @@ void TransformThread::Prepare() {
     Page->Busy = true;
     Page->TabSheet->setCursor(Qt::WaitCursor);
     host->RequestCommandUpdate(CommandHold::SaveAndConvert);
+    ErrorPercent = Page->ErrorTrackBar->value();
     ErrorFraction = ErrorFractionOf(Page->ErrorTrackBar->value());
     BitmapCanvas = &Page->Image->GetCanvas();
     BitmapWidth = Page->Image->Picture().width();

@@ -64,6 +64,8 @@ public:
     double GreenPercent = 0.0;
     double BluePercent = 0.0;
     double ErrorFraction = 0.0;
+    // The track bar position ErrorFraction was formed from, which the result reports.
+    double ErrorPercent = 0.0;
     Canvas* BitmapCanvas = nullptr;
     // The size of the page's bitmap when Prepare ran; its part inside the
     // square is what the conversion replaces and measures.

@@ -149,6 +149,8 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
         const QStringList fields = lines[i + 1].split(',');
         QCOMPARE(fields.size(), 11);
         QCOMPARE(fields[0], csvRows[i]);
+        // The percent as set, not rebuilt from the fraction (7 % would read 7.000000000000001).
+        QCOMPARE(fields[3], QString::number(run.error));
         const QualityFigures f = Measure(
             loaded, LoadBitmap(dir.filePath(QStringLiteral("page%1.bmp").arg(run.page))), 256);
         QCOMPARE(fields[6].toDouble(), f.Mse);
@@ -211,8 +213,8 @@ void CompareTest::errorsTabFollowsTheActivePage() {
     // Four tiles of 64 per side; those wholly below or right of the image are hatched.
     QCOMPARE(tiles->Count(), 4);
     QVERIFY(tiles->Colors()[0].isValid());
-    QVERIFY(!tiles->Colors()[3].isValid());        // column 0, rows from 192: below the image
-    QVERIFY(tiles->Colors()[3 * 4 + 0].isValid()); // columns 192..199 reach into it
+    QVERIFY(!tiles->Colors()[3 * 4 + 0].isValid()); // column 0, rows from 192: below the image
+    QVERIFY(tiles->Colors()[3].isValid());          // columns 192..199 reach into it
     QVERIFY(!tiles->Colors()[3 * 4 + 3].isValid());
 
     d.SelectPage(0);

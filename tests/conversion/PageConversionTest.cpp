@@ -56,6 +56,9 @@ int Channel(std::uint32_t pixel, int channel) {
 struct Reference {
     std::vector<std::vector<double>> Planes;
     std::vector<double> Kept;
+    // Per channel, each tile's kept percentage as the Transformer holds it: tile (l, m) of the
+    // plane, image column l and row m, at l * TileCount + m.
+    std::vector<std::vector<double>> TileKept;
 };
 
 Reference RunReference(const std::vector<std::uint32_t>& pixels, int width, int height,
@@ -70,8 +73,10 @@ Reference RunReference(const std::vector<std::uint32_t>& pixels, int width, int 
                                             : 255;
             }
         }
-        t.Run(s.Order);
+        t.Run(s.Order == ScanOrder::Raster ? 1 : 0);
         reference.Kept.push_back(t.MeanKeptPercent());
+        reference.TileKept.emplace_back(
+            t.TileResults.get(), t.TileResults.get() + std::size_t(s.TileCount) * s.TileCount);
         reference.Planes.emplace_back(t.Plane.get(), t.Plane.get() + std::size_t(s.Side) * s.Side);
     }
     return reference;
@@ -116,7 +121,7 @@ TEST(PageConversion, EqualsChannelsRunOneAfterAnotherBitForBit) {
         s.Side = side;
         s.TileCount = c.TileCount;
         s.ErrorFraction = c.Error;
-        s.Order = ::Describe(c.Kind).TwoDimensional;
+        s.Order = ::Describe(c.Kind).Order();
         const auto referenceTransform = MakeTransform(c.Kind);
         const Reference reference = RunReference(pixels, width, height, s, *referenceTransform);
         for (int jobs : {1, 2, 3}) {
@@ -142,6 +147,22 @@ TEST(PageConversion, EqualsChannelsRunOneAfterAnotherBitForBit) {
             }
             // The next conversion of the page starts from where the shared object stopped.
             EXPECT_TRUE(SameBits(transforms[0]->KeptPercent, referenceTransform->KeptPercent));
+            // The result lists its tiles row by row over the image.
+            const ConversionResult result = conversion.Finish();
+            ASSERT_EQ(result.Tiles.size(), std::size_t(c.TileCount) * c.TileCount);
+            for (int row = 0; row < c.TileCount; ++row) {
+                for (int column = 0; column < c.TileCount; ++column) {
+                    const std::size_t plane = std::size_t(column) * c.TileCount + row;
+                    const double expected =
+                        (reference.TileKept[0][plane] + reference.TileKept[1][plane] +
+                         reference.TileKept[2][plane]) /
+                        3.0;
+                    ASSERT_TRUE(
+                        SameBits(result.Tiles[std::size_t(row) * c.TileCount + column].KeptPercent,
+                                 expected))
+                        << "tile in row " << row << ", column " << column;
+                }
+            }
         }
     }
 }
@@ -161,7 +182,7 @@ TEST(PageConversion, CarriesTheKeptPercentageIntoTheNextConversion) {
             s.Side = side;
             s.TileCount = 4;
             s.ErrorFraction = error;
-            s.Order = info.TwoDimensional;
+            s.Order = info.Order();
             const Reference reference = RunReference(pixels, side, side, s, *shared);
             PageConversion conversion(s, side, side);
             conversion.Read(View(pixels, side, side));
@@ -182,7 +203,7 @@ TEST(PageConversion, ResultMatchesItsPlanesAndTheOriginal) {
     s.Side = 64;
     s.TileCount = 4;
     s.ErrorFraction = 0.2;
-    s.Order = 1;
+    s.Order = ScanOrder::Raster;
     s.ColorCorrection = true;
     PageConversion conversion(s, width, height);
     conversion.Read(View(pixels, width, height));
@@ -209,8 +230,8 @@ TEST(PageConversion, ResultMatchesItsPlanesAndTheOriginal) {
                 ASSERT_EQ(Channel(after, channel), GreyLevel(v)) << "pixel " << x << ", " << y;
                 const int d = Channel(after, channel) - Channel(before, channel);
                 squares += d * d;
-                tileSquares[(x / 16) * 4 + y / 16] += d * d;
-                tileValues[(x / 16) * 4 + y / 16] += 1;
+                tileSquares[(y / 16) * 4 + x / 16] += d * d;
+                tileValues[(y / 16) * 4 + x / 16] += 1;
                 pixelLargest = std::max(pixelLargest, std::abs(d));
             }
             ASSERT_EQ(result.ErrorMap[std::size_t(y) * 64 + x], pixelLargest);
@@ -221,8 +242,8 @@ TEST(PageConversion, ResultMatchesItsPlanesAndTheOriginal) {
     EXPECT_EQ(result.Quality.MaxError, largest);
     EXPECT_TRUE(result.Quality.Ssim.has_value());
     for (int tile = 0; tile < 16; ++tile) {
-        // Rows 48..63 of the square lie below the image.
-        if (tile % 4 == 3) {
+        // Rows 48..63 of the square, the last row of tiles, lie below the image.
+        if (tile / 4 == 3) {
             EXPECT_TRUE(std::isnan(result.Tiles[tile].Mse)) << "tile " << tile;
         } else {
             EXPECT_DOUBLE_EQ(result.Tiles[tile].Mse, tileSquares[tile] / tileValues[tile])
@@ -285,7 +306,7 @@ TEST(PageConversion, FailedOneTilePageKeepsItsPlanes) {
     ConversionSettings s;
     s.Side = 32;
     s.TileCount = 1;
-    s.Order = 0; // zigzag: the plane is reordered in place and fails half done
+    s.Order = ScanOrder::Zigzag; // the plane is reordered in place and fails half done
     PageConversion conversion(s, 32, 32);
     conversion.Read(View(pixels, 32, 32));
     FailingInverse a;

@@ -125,7 +125,7 @@ TEST_P(SweepEqualsSeparateConversions, ForEveryKindAndError) {
                          " tiles, error " + std::to_string(percent) + " %, correction " +
                          (correction ? "on" : "off") + ", " + std::to_string(jobs) + " threads");
             ASSERT_EQ(point.Kind, kind);
-            ASSERT_EQ(point.ErrorPercent, percent);
+            ASSERT_EQ(point.ErrorPercent(), percent);
             ConversionSettings s;
             s.Side = Side;
             s.TileCount = tiles;
@@ -159,11 +159,11 @@ TEST(Sweep, KeepsWhatLiesBeyondTheLastWholeTile) {
     ASSERT_EQ(points.size(), 12u);
     for (const SweepPoint& point : points) {
         SCOPED_TRACE(std::string(Describe(point.Kind).Caption) + ", error " +
-                     std::to_string(point.ErrorPercent) + " %");
+                     std::to_string(point.ErrorPercent()) + " %");
         ConversionSettings s;
         s.Side = 44;
         s.TileCount = 5;
-        s.ErrorFraction = ErrorFractionOfPercent(point.ErrorPercent);
+        s.SetErrorPercent(point.ErrorPercent());
         s.ColorCorrection = true;
         ExpectSameResult(point.Result, ConvertImage(image, point.Kind, s, 1));
     }
@@ -178,7 +178,7 @@ TEST(Sweep, TheCarriedPercentageMattersAtTheLargestError) {
         s.Side = Side;
         s.TileCount = 1;
         s.ErrorFraction = 1.0;
-        s.Order = Describe(kind).TwoDimensional;
+        s.Order = Describe(kind).Order();
         PageConversion conversion(s, Width, Height);
         conversion.Read(View());
         const auto transform = MakeTransform(kind);
@@ -204,7 +204,7 @@ TEST(Sweep, DeliversPointsInTheirOrderOnTheCallingThread) {
         const auto caller = std::this_thread::get_id();
         Sweep(settings).Run(View(), jobs,
                             [&](SweepPoint&& point, std::size_t d, std::size_t total) {
-                                seen.emplace_back(point.Kind, point.ErrorPercent);
+                                seen.emplace_back(point.Kind, point.ErrorPercent());
                                 done.push_back(d);
                                 elsewhere = elsewhere || std::this_thread::get_id() != caller;
                                 EXPECT_EQ(total, 15u);

@@ -3,6 +3,7 @@
 #include "DirectoryListBox.h"
 #include "FakeDialogs.h"
 #include "FileDialog.h"
+#include "FileFilter.h"
 #include "FileListBox.h"
 #include "Guarded.h"
 #include "ImageView.h"
@@ -69,6 +70,7 @@ private slots:
     void threadRunsStepsOnTheGuiThread();
     void threadCarriesExceptionsBack();
     void fileDialogAddsTheDefaultExtension();
+    void fileFilterReadsItsEntriesAndWritesThemBack();
     void fileListShowsMatchingFiles();
     void directoryListOpensSubfolders();
     void exceptionsInHandlersReachTheMessageBox();
@@ -216,6 +218,23 @@ void GuiServicesTest::fileDialogAddsTheDefaultExtension() {
     QVERIFY(!save.Execute(nullptr));
     QCOMPARE(save.FileName(), QStringLiteral("/tmp/other.bmp"));
     QCOMPARE(dialogs->saveTitles, QStringList({"Save image", "Save image", "Save image"}));
+}
+
+void GuiServicesTest::fileFilterReadsItsEntriesAndWritesThemBack() {
+    const QString text = QStringLiteral("Bitmap files (*.bmp)|*.bmp|All images (*.bmp *.png)|"
+                                        "*.bmp;*.png");
+    const QList<FileFilterEntry> entries = ParseFileFilter(text);
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[1].Description, QStringLiteral("All images (*.bmp *.png)"));
+    QCOMPARE(entries[1].Masks, QStringLiteral("*.bmp;*.png"));
+    QCOMPARE(FileFilterText(entries), text);
+    // A description left without its masks is not an entry.
+    QCOMPARE(ParseFileFilter(QStringLiteral("Bitmap files (*.bmp)|*.bmp|PNG files")).size(), 1);
+    QVERIFY(ParseFileFilter(QString()).isEmpty());
+    // The save dialog's default filter is the first entry's description.
+    const FileDialog save(FileDialog::Kind::Save, "Save image", text, "*.bmp");
+    QCOMPARE(save.SelectedFilter(), QStringLiteral("Bitmap files (*.bmp)"));
+    QCOMPARE(save.QtFilter(), QStringLiteral("Bitmap files (*.bmp);;All images (*.bmp *.png)"));
 }
 
 void GuiServicesTest::fileListShowsMatchingFiles() {

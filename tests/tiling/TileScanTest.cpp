@@ -67,14 +67,15 @@ TEST(TileScanTest, GatherAndScatterFollowTheScanOrder) {
             v = value(random);
         }
         const std::vector<std::size_t> zigzag = ZigzagPositions(side);
-        for (std::uint8_t order : {std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{7}}) {
-            SCOPED_TRACE(::testing::Message() << "side " << side << " order " << int{order});
+        for (ScanOrder order : {ScanOrder::Zigzag, ScanOrder::Raster}) {
+            SCOPED_TRACE(::testing::Message()
+                         << "side " << side << ", " << ScanOrderName(order) << " order");
             std::vector<double> tile(side * side, -1.0);
             GatherTile(plane, stride, row0, col0, side, order, tile);
             for (std::size_t r = 0; r < side; ++r) {
                 for (std::size_t c = 0; c < side; ++c) {
                     const std::size_t k = r * side + c;
-                    ASSERT_EQ(tile[order == 0 ? zigzag[k] : k],
+                    ASSERT_EQ(tile[order == ScanOrder::Zigzag ? zigzag[k] : k],
                               plane[(row0 + r) * stride + col0 + c])
                         << "row " << r << " column " << c;
                 }
