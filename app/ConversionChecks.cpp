@@ -62,7 +62,11 @@ QString PageConversionRefusal(const TransformPages& pages, const TransformPage& 
         .arg(MemoryText(needed), MemoryText(free));
 }
 
-QString SweepRefusal(const SweepSettings& settings, const QString& caption) {
+QString SweepRefusal(const SweepSettings& settings, const QString& caption, const QImage& picture) {
+    if (picture.isNull()) {
+        return QStringLiteral("Open an image first: the sweep draws the curves of the loaded "
+                              "image.");
+    }
     if (settings.Side / settings.TileCount == 0) {
         return TilesRefusal(caption, settings.Side, settings.TileCount);
     }

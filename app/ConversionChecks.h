@@ -18,8 +18,9 @@ struct SweepSettings;
 QString PageConversionRefusal(const TransformPages& pages, const TransformPage& page,
                               const QString& caption, const QImage& picture);
 
-// The Curves tab's sweep, at the settings of the page captioned caption.
-QString SweepRefusal(const SweepSettings& settings, const QString& caption);
+// The Curves tab's sweep of picture (the loaded image, maybe null), at the settings of the page
+// captioned caption.
+QString SweepRefusal(const SweepSettings& settings, const QString& caption, const QImage& picture);
 
 // A memory figure as the window's messages write it, "3.00 MiB".
 QString MemoryText(std::uint64_t bytes);

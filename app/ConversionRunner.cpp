@@ -2,11 +2,12 @@
 
 #include "Application.h"
 #include "ConversionCancelled.h"
+#include "Dialogs.h"
 #include "ImageView.h"
 #include "ProgressBar.h"
 #include "Threads.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QLabel>
 
 #include <stdexcept>
@@ -70,6 +71,24 @@ void ConversionRunner::Start(TransformPage& page, const QImage& picture) {
     connect(worker.get(), &TransformThread::Converted, this, &ConversionRunner::Converted);
     page.Thread = worker.release();
     page.Thread->Resume();
+}
+
+bool ConversionRunner::StopAllToClose(QWidget* parent) {
+    const int running = BusyCount();
+    if (running == 0) {
+        return true;
+    }
+    const QString question =
+        running == 1
+            ? QStringLiteral("1 conversion is still running. Stop it and close?")
+            : QStringLiteral("%1 conversions are still running. Stop them and close?").arg(running);
+    if (Dialogs::Current().Question(parent, QApplication::applicationName(), question) !=
+        Dialogs::Answer::Yes) {
+        return false;
+    }
+    StopAll();
+    WaitUntilIdle();
+    return true;
 }
 
 void ConversionRunner::Stop(TransformPage& page) {

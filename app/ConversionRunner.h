@@ -11,6 +11,7 @@
 
 class ConversionHost;
 class ProgressBar;
+class QWidget;
 class Thread;
 struct ConversionResult;
 
@@ -40,6 +41,9 @@ public:
     void StopAll();
 
     int BusyCount() const;
+    // Before the window closes: asks whether to stop the running conversions, if any, and stops
+    // them. Returns false when the user would rather keep them, true once none runs.
+    bool StopAllToClose(QWidget* parent);
     bool AnyBusy() const { return BusyCount() > 0; }
     // Runs the event loop until no page is busy: a worker may be waiting for the GUI thread in
     // one of its steps, so blocking here instead would never end.

@@ -3,6 +3,7 @@
 #include "About.h"
 #include "AppIcon.h"
 #include "Application.h"
+#include "CommandButton.h"
 #include "CompareTab.h"
 #include "ConversionChecks.h"
 #include "ConversionResult.h"
@@ -11,10 +12,12 @@
 #include "Dialogs.h"
 #include "ErrorsTab.h"
 #include "FileBrowser.h"
+#include "FileDrop.h"
 #include "Guarded.h"
 #include "ImageFile.h"
 #include "ImageView.h"
 #include "MainMenu.h"
+#include "OriginalSheetBuilder.h"
 #include "PageControl.h"
 #include "PageCoverage.h"
 #include "ProgressBar.h"
@@ -30,16 +33,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
-#include <QScreen>
-#include <QScrollArea>
 #include <QSlider>
 #include <QStyle>
 #include <QTabWidget>
@@ -56,14 +54,17 @@ TMainWindow::TMainWindow(QWidget* parent)
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Tarvish 1.0"));
     setWindowIcon(MakeAppIcon());
-    setAcceptDrops(true);
+    auto* drop = new FileDrop(this, [this] { return OpenButton->isEnabled(); });
+    connect(drop, &FileDrop::Dropped, this, Guarded(this, &TMainWindow::TakeImageToConvert));
 
     // The loaded file's path names the picture's tab, shortened if need be.
     OriginalPageControl = new PageControl(this);
     OriginalPageControl->setObjectName(QStringLiteral("OriginalPageControl"));
     browser = new FileBrowser(ImageOpenFilter());
     OriginalPageControl->addTab(browser, QStringLiteral("QuickView"));
-    OriginalPageControl->addTab(BuildOriginalTabSheet(), QStringLiteral("- no picture -"));
+    OriginalTabSheet = OriginalSheetBuilder::Build(OriginalImage, TransformProgressBar);
+    OriginalPageControl->addTab(OriginalTabSheet, QStringLiteral("- no picture -"));
+    ConnectZoom(OriginalImage, &TMainWindow::ZoomOriginalImage);
     QStringList captions;
     for (const TransformKindInfo& kind : TransformKinds()) {
         captions << TextOf(kind.Caption);
@@ -85,23 +86,26 @@ TMainWindow::TMainWindow(QWidget* parent)
     TransformPageControl->setCurrentIndex(4);
     CurrentPage = &Pages[TransformPageControl->currentIndex()];
 
-    AboutButton = AddButton("AboutButton", QStringLiteral("About..."), QString(),
-                            style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    const auto glyph = [this](QStyle::StandardPixmap pixmap) {
+        return style()->standardIcon(pixmap);
+    };
+    AboutButton = MakeCommandButton(this, "AboutButton", QStringLiteral("About..."), QString(),
+                                    glyph(QStyle::SP_MessageBoxInformation));
     AboutButton->setMinimumHeight(37);
     OpenButton =
-        AddButton("OpenButton", QStringLiteral("Open image"), QStringLiteral("Open new image"),
-                  style()->standardIcon(QStyle::SP_DialogOpenButton));
-    SaveButton = AddButton("SaveButton", QStringLiteral("Save image"),
-                           QStringLiteral("Save converted image"),
-                           style()->standardIcon(QStyle::SP_DialogSaveButton));
-    ExitButton = AddButton("ExitButton", QStringLiteral("Exit"), QString(),
-                           style()->standardIcon(QStyle::SP_DialogCloseButton));
+        MakeCommandButton(this, "OpenButton", QStringLiteral("Open image"),
+                          QStringLiteral("Open new image"), glyph(QStyle::SP_DialogOpenButton));
+    SaveButton = MakeCommandButton(this, "SaveButton", QStringLiteral("Save image"),
+                                   QStringLiteral("Save converted image"),
+                                   glyph(QStyle::SP_DialogSaveButton));
+    ExitButton = MakeCommandButton(this, "ExitButton", QStringLiteral("Exit"), QString(),
+                                   glyph(QStyle::SP_DialogCloseButton));
     ConvertButton =
-        AddButton("ConvertButton", QStringLiteral("Convert"), QStringLiteral("Make conversion"),
-                  style()->standardIcon(QStyle::SP_MediaPlay));
-    StopButton = AddButton("StopButton", QStringLiteral("Stop"),
-                           QStringLiteral("Stop this page's conversion (Esc)"),
-                           style()->standardIcon(QStyle::SP_MediaStop));
+        MakeCommandButton(this, "ConvertButton", QStringLiteral("Convert"),
+                          QStringLiteral("Make conversion"), glyph(QStyle::SP_MediaPlay));
+    StopButton = MakeCommandButton(this, "StopButton", QStringLiteral("Stop"),
+                                   QStringLiteral("Stop this page's conversion (Esc)"),
+                                   glyph(QStyle::SP_MediaStop));
     StopButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
     runner = std::make_unique<ConversionRunner>(Pages, TransformProgressBar, *this);
@@ -167,19 +171,6 @@ TMainWindow::~TMainWindow() {
     runner.reset();
 }
 
-QToolButton* TMainWindow::AddButton(const char* name, const QString& text, const QString& hint,
-                                    const QIcon& glyph) {
-    auto* button = new QToolButton(this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(text);
-    button->setToolTip(hint);
-    button->setIcon(glyph);
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    button->setMinimumHeight(25);
-    return button;
-}
-
 void TMainWindow::BuildMenu() {
     menu = new MainMenu(this);
     const auto on = [this](QAction* action, void (TMainWindow::*handler)()) {
@@ -211,38 +202,13 @@ void TMainWindow::BuildMenu() {
     });
 }
 
-QWidget* TMainWindow::BuildOriginalTabSheet() {
-    OriginalTabSheet = new QWidget;
-    OriginalTabSheet->setObjectName(QStringLiteral("OriginalTabSheet"));
-    OriginalImage = new ImageView(OriginalTabSheet);
-    OriginalImage->setObjectName(QStringLiteral("OriginalImage"));
-    OriginalImage->SetZoomHelp(true);
-    OriginalImage->SetControlSize(TransformPageBuilder::ImageSide, TransformPageBuilder::ImageSide);
-    connect(OriginalImage, &ImageView::MouseDown, this,
-            Guarded(this, &TMainWindow::ZoomOriginalImage));
-    connect(OriginalImage, &ImageView::WheelZoom, this, [this](int steps) {
+void TMainWindow::ConnectZoom(ImageView* image, void (TMainWindow::*handler)(Qt::MouseButton)) {
+    connect(image, &ImageView::MouseDown, this, Guarded(this, handler));
+    connect(image, &ImageView::WheelZoom, this, [this, handler](int steps) {
         for (int i = 0; i < std::abs(steps); ++i) {
-            ZoomOriginalImage(steps > 0 ? Qt::LeftButton : Qt::RightButton);
+            (this->*handler)(steps > 0 ? Qt::LeftButton : Qt::RightButton);
         }
     });
-    QScrollArea* box = TransformPageBuilder::ScrollBoxFor(OriginalImage, OriginalTabSheet);
-    box->setObjectName(QStringLiteral("ScrollBox2"));
-
-    auto* progressLabel = new QLabel(QStringLiteral("Progress"), OriginalTabSheet);
-    progressLabel->setObjectName(QStringLiteral("TransformProgressLabel"));
-    TransformProgressBar = new ProgressBar(OriginalTabSheet);
-    TransformProgressBar->setObjectName(QStringLiteral("TransformProgressBar"));
-    TransformProgressBar->setRange(0, 255);
-    TransformProgressBar->SetPosition(0);
-    TransformProgressBar->setMaximumHeight(12);
-
-    auto* layout = new QGridLayout(OriginalTabSheet);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(box, 0, 0, 1, 2);
-    layout->addWidget(progressLabel, 1, 0);
-    layout->addWidget(TransformProgressBar, 1, 1);
-    layout->setRowStretch(0, 1);
-    return OriginalTabSheet;
 }
 
 void TMainWindow::AddTransformPage(int index) {
@@ -251,12 +217,7 @@ void TMainWindow::AddTransformPage(int index) {
     QWidget* sheet = TransformPageBuilder::Build(page, kind);
     page.Transform = (transforms[index] = MakeTransform(kind.Kind)).get();
 
-    connect(page.Image, &ImageView::MouseDown, this, Guarded(this, &TMainWindow::ZoomInImage));
-    connect(page.Image, &ImageView::WheelZoom, this, [this](int steps) {
-        for (int i = 0; i < std::abs(steps); ++i) {
-            ZoomInImage(steps > 0 ? Qt::LeftButton : Qt::RightButton);
-        }
-    });
+    ConnectZoom(page.Image, &TMainWindow::ZoomInImage);
     connect(page.GridBox, &QCheckBox::clicked, this, Guarded(this, &TMainWindow::ShowGrid));
     connect(page.GridBox, &QCheckBox::toggled, this, [this] { UpdateCommands(); });
     connect(page.WinSizeTrackBar, &QSlider::valueChanged, this,
@@ -269,14 +230,9 @@ void TMainWindow::AddTransformPage(int index) {
 
 void TMainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (centred) {
-        return;
-    }
-    centred = true;
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+    if (!centred) {
+        centred = true;
+        Application::CentreOnScreen(*this);
     }
 }
 
@@ -391,27 +347,6 @@ void TMainWindow::OpenButtonClick() {
     }
 }
 
-void TMainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    // One local file, while Open would be offered.
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (OpenButton->isEnabled() && urls.size() == 1 && urls[0].isLocalFile()) {
-        event->acceptProposedAction();
-    }
-}
-
-void TMainWindow::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (!OpenButton->isEnabled() || urls.size() != 1 || !urls[0].isLocalFile()) {
-        return;
-    }
-    event->acceptProposedAction();
-    try {
-        TakeImageToConvert(urls[0].toLocalFile());
-    } catch (...) {
-        Application::ShowCurrentException();
-    }
-}
-
 // Converting.
 
 bool TMainWindow::MayConvert(const TransformPage& page) {
@@ -457,16 +392,11 @@ void TMainWindow::ConvertAllPages() {
 
 void TMainWindow::StartSweep() {
     const QImage& picture = OriginalImage->Picture();
-    if (picture.isNull()) {
-        ShowMessage(QStringLiteral("Open an image first: the sweep draws the curves of the "
-                                   "loaded image."));
-        return;
-    }
     SweepSettings settings;
     settings.Side = CurrentPage->Image->width();
     settings.TileCount = TilesAt(*CurrentPage);
     settings.ColorCorrection = CurrentPage->ColorCorrection->isChecked();
-    if (const QString refusal = SweepRefusal(settings, CaptionOf(*CurrentPage));
+    if (const QString refusal = SweepRefusal(settings, CaptionOf(*CurrentPage), picture);
         !refusal.isEmpty()) {
         ShowMessage(refusal);
         return;
@@ -553,17 +483,8 @@ void TMainWindow::AboutButtonClick() {
 
 bool TMainWindow::CloseHdl() {
     curves->Cancel();
-    if (const int running = runner->BusyCount(); running > 0) {
-        const QString question =
-            running == 1 ? QStringLiteral("1 conversion is still running. Stop it and close?")
-                         : QStringLiteral("%1 conversions are still running. Stop them and close?")
-                               .arg(running);
-        if (Dialogs::Current().Question(this, QApplication::applicationName(), question) !=
-            Dialogs::Answer::Yes) {
-            return false;
-        }
-        runner->StopAll();
-        runner->WaitUntilIdle();
+    if (!runner->StopAllToClose(this)) {
+        return false;
     }
     for (auto& page : Pages) {
         if (!page.Unsaved) {

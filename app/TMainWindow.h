@@ -86,15 +86,12 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
-    QWidget* BuildOriginalTabSheet();
     void AddTransformPage(int index);
     void BuildMenu();
-    QToolButton* AddButton(const char* name, const QString& text, const QString& hint,
-                           const QIcon& glyph);
+    // Clicks and Ctrl+wheel on image zoom it through handler.
+    void ConnectZoom(ImageView* image, void (TMainWindow::*handler)(Qt::MouseButton));
     QString CaptionOf(const TransformPage& page) const;
 
     // Loads an image, or shows why it cannot be loaded and returns a null image.

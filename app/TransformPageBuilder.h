@@ -7,8 +7,8 @@ struct TransformPage;
 class QWidget;
 
 // Builds one transform page: its controls, named after the kind's prefix, laid out, and filled
-// into the page record with its transform. The window uses it for all six pages and connects
-// the controls itself.
+// into the page record with the kind's scan-order flag. The window uses it for all six pages,
+// gives each record its transform and connects the controls itself.
 class TransformPageBuilder {
 public:
     // The image control's side at start, and the side of its scroll box's view.

@@ -2,6 +2,9 @@
 
 #include "Dialogs.h"
 
+#include <QScreen>
+#include <QWidget>
+
 #include <new>
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -38,4 +41,12 @@ void Application::ShowException(const std::exception& error) {
 void Application::ShowException(const QString& message) {
     Dialogs::Current().Message(QApplication::activeWindow(), QApplication::applicationName(),
                                message);
+}
+
+void Application::CentreOnScreen(QWidget& window) {
+    if (const QScreen* screen = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
 }

@@ -22,4 +22,7 @@ public:
     static void ShowCurrentException();
     // What an exception says, in words for the user ("not enough memory").
     static QString ExceptionText(const std::exception_ptr& error);
+
+    // Moves a shown window, frame and all, to the centre of its screen.
+    static void CentreOnScreen(QWidget& window);
 };

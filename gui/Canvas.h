@@ -8,7 +8,8 @@
 
 // Drawing on a bitmap with the few operations the program relies on: pixel
 // reads and writes in COLORREF layout (0x00BBGGRR, red in the low byte) and
-// one-pixel lines that either copy the pen colour or invert what they cover.
+// one-pixel lines that either paint black (the pen's only colour) or invert
+// what they cover.
 class Canvas {
 public:
     enum class PenMode { Copy, Not };
@@ -49,7 +50,8 @@ private:
     PenMode penMode = PenMode::Copy;
 };
 
-// A framework colour as a COLORREF; plain RGB values pass unchanged.
+// A framework colour as a COLORREF; plain RGB values pass unchanged. Kept as
+// specified: the program writes only plain RGB values, so only tests call it.
 inline std::uint32_t ColorToRGB(std::uint32_t color) {
     return color & 0x00FFFFFFu;
 }

@@ -14,7 +14,9 @@ class QThread;
 // GUI thread after Execute has returned.
 //
 // The object lives on the GUI thread and is destroyed there, only once its
-// thread has ended (the destructor waits for that).
+// thread has ended. This destructor waits for the end, but it runs after a
+// derived class's members are gone: a derived class whose Execute uses its own
+// members calls WaitFor in its own destructor.
 class Thread : public QObject {
     Q_OBJECT
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 // One square tile of a channel plane: Width x Height elements in the plane's
-// chosen scan order, owned by the tile.
+// chosen scan order, owned by the tile. Kept as specified, for Transformer.
 template <typename T>
 struct BitField {
     std::unique_ptr<T[]> Data;

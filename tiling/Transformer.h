@@ -9,6 +9,10 @@
 // One colour channel as a square plane of Size x Size doubles, divided into
 // TileCount x TileCount square tiles that the page's Transform compresses one
 // by one. Tiles are visited row-major, tile row first, everywhere.
+//
+// Kept as specified: conversions run through PageConversion, which gives the
+// same results bit for bit without a copy of every tile; the tests and the
+// benchmarks hold this as the reference it is checked against.
 class Transformer {
 public:
     // Allocates the plane, the tiles and the per-tile results; the plane and

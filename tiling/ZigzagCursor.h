@@ -8,6 +8,8 @@
 // Walks a tile's elements in raster order and places each at its zigzag
 // position: elements ordered by anti-diagonal, lowest first; on an even
 // anti-diagonal by ascending row, on an odd one by ascending column.
+// Kept as specified: only tests use it, as the definition the tile scans of
+// TileScan.h are checked against.
 class ZigzagCursor {
 public:
     explicit ZigzagCursor(const BitField<double>& tile) : Tile(&tile), width(tile.Width) {}

@@ -14,7 +14,8 @@ class Canvas;
 
 // Reads the n x n square at the top left of the bitmap into the red, green and
 // blue planes. Points outside the bitmap read as white (255 in every channel).
-// columnDone(x) is called after each column. Returns the last pixel read.
+// Once the whole square is read, columnDone(x) is called for each column x in
+// turn, the progress of a read column by column. Returns the last pixel read.
 std::uint32_t ReadChannelPlanes(const Canvas& canvas, int n, double* red, double* green,
                                 double* blue, std::size_t planeSize,
                                 const std::function<void(int)>& columnDone);
@@ -32,7 +33,7 @@ ComposedPixel ComposePixel(double red, double green, double blue);
 
 // Writes a conversion's new pixels (0x??RRGGBB, the part of the n x n square
 // that lies inside the bitmap, as composed from the planes) into the bitmap by
-// rows, where both reach; columnDone(x) is called for each column x of the
-// square.
+// rows, where both reach; then columnDone(x) is called for each column x of the
+// square in turn.
 void WriteResultPixels(Canvas& canvas, int n, RgbView pixels,
                        const std::function<void(int)>& columnDone);

@@ -55,6 +55,8 @@ public:
     bool GridOverlay = false;
     std::int32_t Size = 0;
     std::int32_t TileCount = 0;
+    // The pixel loops' scratch, kept as specified: after each pixel step they hold the last
+    // pixel read or composed. Nothing in the program reads them.
     std::uint32_t Color = 0;
     std::uint32_t RedPart = 0;
     std::uint32_t GreenPart = 0;

@@ -1,5 +1,6 @@
 #include "PageFixture.h"
 
+#include "Canvas.h"
 #include "CosineFFT2D.h"
 #include "Daubechies4DWT.h"
 #include "HaarDWT2D.h"
@@ -120,6 +121,14 @@ void TransformThreadTest::reportsEachChannelThenTheMean() {
     QCOMPARE(f.compressBar.value(), static_cast<int>(mean));
     // The pixel write leaves the bar on its last column.
     QCOMPARE(f.progressBar.value(), 255);
+    // The scratch members end holding the last pixel composed, (255, 255), as a COLORREF, which
+    // ColorToRGB leaves as it is.
+    const QRgb lastPixel = f.image.Picture().pixel(255, 255);
+    QCOMPARE(worker->RedPart, std::uint32_t(qRed(lastPixel)));
+    QCOMPARE(worker->GreenPart, std::uint32_t(qGreen(lastPixel)) << 8);
+    QCOMPARE(worker->BluePart, std::uint32_t(qBlue(lastPixel)) << 16);
+    QCOMPARE(worker->Color, worker->RedPart | worker->GreenPart | worker->BluePart);
+    QCOMPARE(ColorToRGB(worker->Color), worker->Color);
 
     QVERIFY(!f.page.Busy);
     QVERIFY(f.page.Unsaved);
