@@ -9,6 +9,7 @@
 #include "HaarDWT.h"
 #include "HaarDWT2D.h"
 #include "ReferenceTransforms.h"
+#include "ThresholdTiles.h"
 
 #include <gtest/gtest.h>
 
@@ -204,40 +205,8 @@ INSTANTIATE_TEST_SUITE_P(AllClasses, TileExactnessTest,
 
 // Threshold tiles: coefficient-like spreads, heavy ties, one dominant value, and tiles whose
 // energy overflows or holds a NaN.
-std::vector<double> ThresholdTile(std::size_t count, int kind, std::uint64_t variant) {
-    std::mt19937_64 random(variant);
-    std::normal_distribution<double> normal(0.0, 1.0);
-    std::uniform_int_distribution<int> small(-3, 3);
-    std::uniform_real_distribution<double> exponent(-40.0, 20.0);
-    std::vector<double> tile(count);
-    for (double& v : tile) {
-        switch (kind) {
-        case 0:
-            v = normal(random) * std::exp2(exponent(random));
-            break;
-        case 1:
-            v = small(random) == 0 ? -0.0 : small(random) * 0.5;
-            break;
-        case 2:
-            v = small(random);
-            break;
-        case 3:
-            v = normal(random) * 1e300;
-            break;
-        default:
-            v = normal(random) * 100.0;
-        }
-    }
-    if (kind == 2) {
-        tile[0] = 1e6;
-    }
-    if (kind == 5) {
-        tile[count / 2] = std::numeric_limits<double>::quiet_NaN();
-    }
-    return tile;
-}
-
-class ThresholdExactnessTest : public ::testing::TestWithParam<std::tuple<std::uint32_t, int>> {};
+class ThresholdExactnessTest
+    : public ::testing::TestWithParam<std::tuple<std::uint32_t, TileKind>> {};
 
 TEST_P(ThresholdExactnessTest, CutAndKeptPercentMatchTheReference) {
     const auto [side, kind] = GetParam();
@@ -245,7 +214,9 @@ TEST_P(ThresholdExactnessTest, CutAndKeptPercentMatchTheReference) {
     if (count > (std::size_t{1} << MaxLog)) {
         GTEST_SKIP() << "side " << side << " is beyond this build's size cap";
     }
-    const std::vector<double> tile = ThresholdTile(count, kind, side * 13 + kind);
+    const TileRecipe recipe{kind};
+    const std::vector<double> tile =
+        ThresholdTile(count, recipe, side * 13 + static_cast<unsigned>(kind));
     // The same object for every fraction: its scratch is reused from call to call.
     HaarDWT transform;
     const std::vector<double> fractions{-0.5, 0.0, 1e-12, 1e-6, 0.001,    0.01, 0.05,   0.1, 0.3,
@@ -258,22 +229,24 @@ TEST_P(ThresholdExactnessTest, CutAndKeptPercentMatchTheReference) {
         std::vector<double> actual = tile;
         transform.Threshold(actual.data(), side, x);
         ASSERT_EQ(FirstDifference(actual, expected), -1)
-            << "side " << side << " kind " << kind << " x " << x << ": "
+            << "side " << side << " tile " << Describe(recipe) << " x " << x << ": "
             << Describe(actual, expected);
         ASSERT_EQ(std::bit_cast<std::uint64_t>(transform.KeptPercent),
                   std::bit_cast<std::uint64_t>(expectedKept))
-            << "side " << side << " kind " << kind << " x " << x << ": KeptPercent "
+            << "side " << side << " tile " << Describe(recipe) << " x " << x << ": KeptPercent "
             << transform.KeptPercent << " instead of " << expectedKept;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(SidesAndKinds, ThresholdExactnessTest,
-                         ::testing::Combine(::testing::Values(1u, 2u, 4u, 8u, 16u, 32u, 64u, 128u,
-                                                              256u, 512u),
-                                            ::testing::Range(0, 6)),
-                         [](const ::testing::TestParamInfo<std::tuple<std::uint32_t, int>>& info) {
-                             return "side" + std::to_string(std::get<0>(info.param)) + "_kind" +
-                                    std::to_string(std::get<1>(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    SidesAndKinds, ThresholdExactnessTest,
+    ::testing::Combine(::testing::Values(1u, 2u, 4u, 8u, 16u, 32u, 64u, 128u, 256u, 512u),
+                       ::testing::Values(TileKind::Spread, TileKind::Ties, TileKind::Integers,
+                                         TileKind::Overflowing, TileKind::Normal,
+                                         TileKind::WithNaN)),
+    [](const ::testing::TestParamInfo<std::tuple<std::uint32_t, TileKind>>& info) {
+        return "side" + std::to_string(std::get<0>(info.param)) + "_" +
+               Describe(TileRecipe{std::get<1>(info.param)});
+    });
 
 } // namespace

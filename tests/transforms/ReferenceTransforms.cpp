@@ -377,35 +377,57 @@ void Daubechies4_2D(std::vector<double>& tile, std::uint32_t n, bool forward) {
 }
 
 void Threshold(std::vector<double>& data, double x, double& keptPercent) {
-    const std::size_t count = data.size();
+    data = ThresholdRule(data).Apply(x, keptPercent);
+}
+
+ThresholdRule::ThresholdRule(const std::vector<double>& tile) : tile(tile) {
+    const std::size_t count = tile.size();
     std::vector<std::uint64_t> magnitude(count);
-    double total = 0.0;
     for (std::size_t i = 0; i < count; ++i) {
-        const double m = std::fabs(data[i]);
+        const double m = std::fabs(tile[i]);
         magnitude[i] = std::bit_cast<std::uint64_t>(m);
         total = total + m * m;
     }
-    if (total == 0.0) {
-        keptPercent = 0.0;
-        return;
-    }
-    const double rootTotal = std::sqrt(total);
+    rootTotal = std::sqrt(total);
     // Ascending bit patterns: the ascending magnitudes, with NaN above infinity.
     std::sort(magnitude.begin(), magnitude.end());
-    double cut = std::bit_cast<double>(magnitude[count - 1]);
+    ascending.reserve(count);
+    partials.reserve(count);
     double partial = 0.0;
-    for (std::size_t a = 0; a < count; ++a) {
-        const double m = std::bit_cast<double>(magnitude[a]);
+    for (const std::uint64_t bits : magnitude) {
+        const double m = std::bit_cast<double>(bits);
         partial = partial + m * m;
-        if (std::sqrt(partial) / rootTotal >= x) {
-            cut = m;
-            keptPercent = static_cast<double>(count - 1 - a) * 100.0 / static_cast<double>(count);
-            break;
-        }
+        ascending.push_back(m);
+        partials.push_back(partial);
     }
+}
+
+std::vector<double> ThresholdRule::Apply(double x, double& keptPercent) const {
+    std::vector<double> data = tile;
+    if (total == 0.0) {
+        keptPercent = 0.0;
+        return data;
+    }
+    const double cut = Cut(x, keptPercent);
     for (double& v : data) {
         v = std::fabs(v) < cut ? 0.0 : v;
     }
+    return data;
+}
+
+double ThresholdRule::Cut(double x, double& keptPercent) const {
+    const std::size_t count = ascending.size();
+    for (std::size_t a = 0; a < count; ++a) {
+        if (std::sqrt(partials[a]) / rootTotal >= x) {
+            keptPercent = static_cast<double>(count - 1 - a) * 100.0 / static_cast<double>(count);
+            return ascending[a];
+        }
+    }
+    return ascending[count - 1];
+}
+
+double ThresholdRule::Ratio(std::size_t k) const {
+    return std::sqrt(partials.at(k)) / rootTotal;
 }
 
 } // namespace Reference

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -27,5 +28,29 @@ void Daubechies4_2D(std::vector<double>& tile, std::uint32_t n, bool forward);
 // the smallest with a square root and a division at every step. keptPercent is left as it is
 // when the walk never stops.
 void Threshold(std::vector<double>& data, double x, double& keptPercent);
+
+// The same rule for one tile at many error fractions: the tile is sorted and its walk summed
+// once.
+class ThresholdRule {
+public:
+    explicit ThresholdRule(const std::vector<double>& tile);
+
+    // The tile thresholded at x, with keptPercent set as Threshold sets it.
+    std::vector<double> Apply(double x, double& keptPercent) const;
+    // The magnitude below which Apply zeroes values, for a tile with energy; keptPercent as
+    // Apply sets it.
+    double Cut(double x, double& keptPercent) const;
+    // The walk's test figure sqrt(partial) / sqrt(total) once it has taken the k + 1 smallest
+    // magnitudes.
+    double Ratio(std::size_t k) const;
+
+private:
+    std::vector<double> tile;
+    // The ascending magnitudes and the walk's partial sums of their squares.
+    std::vector<double> ascending;
+    std::vector<double> partials;
+    double total = 0.0;
+    double rootTotal = 0.0;
+};
 
 } // namespace Reference
