@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ScratchArray.h"
+#include "Thresholder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
-#include <vector>
 
 class CosinePlan;
 
@@ -62,17 +64,8 @@ protected:
     std::shared_ptr<const CosinePlan> cosinePlans[2];
 
 private:
-    struct AlignedDelete {
-        void operator()(double* p) const;
-    };
-    std::unique_ptr<double[], AlignedDelete> scratch;
-    std::size_t scratchCount = 0;
-    // Bucket boundaries of Threshold's sort, and its counts of magnitude prefixes for the
-    // largest tiles.
-    std::vector<std::uint32_t> bucketScratch;
-    std::vector<std::uint32_t> prefixScratch;
-    // Threshold's counts and sums of squares per exponent, several per exponent; all zero
-    // between calls.
-    std::vector<std::uint32_t> exponentCounts;
-    std::vector<double> exponentSums;
+    // Shared by Forward, Inverse and Threshold's keys: a one-tile page holds one such array.
+    ScratchArray scratch;
+    // Threshold's own memory.
+    Thresholder thresholder;
 };
