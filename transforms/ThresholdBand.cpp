@@ -78,7 +78,11 @@ std::optional<WalkStop> LocateStop(const double* data, std::size_t count, const 
     // Narrowed a digit at a time; the keys are gathered once they fit a range of the ranged
     // sort, and kept to exactly the band's.
     double* keys = nullptr;
+    std::size_t steps = 0;
     while (range.Keys > BandSortKeys && range.End - range.Low > 1) {
+        if (steps++ == NarrowingLimit) {
+            return std::nullopt;
+        }
         if (keys == nullptr && range.Keys <= RangeKeys) {
             keys = keyScratch.Take(range.Keys + 1);
             if (Gather(data, count, range.Low, range.End, keys) != range.Keys) {
