@@ -13,13 +13,22 @@ class CosinePlan;
 // A transform of one square tile of n x n doubles, held as one contiguous array
 // and changed in place. Element (r, c) of a tile is data[r * n + c].
 //
-// Tile sides are 0 or powers of two. The concrete classes:
+// The concrete classes, and the tile sides they take (others throw
+// std::invalid_argument before the tile changes):
 //   CosineFFT, CosineFFT2D        unnormalised DCT-II; the inverse carries the
-//                                 only scaling (2/N) so Inverse(Forward(t)) == t
-//   HaarDWT, HaarDWT2D            all Haar levels, both directions scaled by K
-//   Daubechies4DWT, Daubechies4DWT2D  one periodic D4 filter step per line
+//                                 only scaling (2/N) so Inverse(Forward(t)) == t.
+//                                 Sides 0, 1 and powers of two (CosineFFT: whose
+//                                 square fits 32 bits).
+//   HaarDWT, HaarDWT2D            all Haar levels, both directions scaled by K.
+//                                 Sides 0, 1 and powers of two that fit an int
+//                                 (HaarDWT: whose square fits an int).
+//   Daubechies4DWT, Daubechies4DWT2D  one periodic D4 filter step per line. Any
+//                                 even side, and sides that leave the tile as it
+//                                 is: 0 and 1, for the 2D class also 3.
+//                                 (Daubechies4DWT: squares that fit 32 bits.)
 // The classes without "2D" treat the tile as one vector of n * n values, the
-// "2D" classes transform every row and then every column.
+// "2D" classes transform every row and then every column. Threshold takes any
+// side.
 //
 // One object serves one call at a time: Forward and Inverse work through
 // Buffer, and Threshold records KeptPercent for the caller to read. The scratch
@@ -48,7 +57,9 @@ public:
 
     // The array the running Forward or Inverse works on; meaningless between calls.
     double* Buffer = nullptr;
-    // Percentage of coefficients the last Threshold kept, in [0, 100).
+    // Percentage of coefficients that ranked ahead of the cut in the last Threshold whose walk
+    // stopped, in [0, 100); 0 after an empty tile or one without energy. Left unchanged when the
+    // walk never stops, so that it holds the figure of the call before.
     double KeptPercent = 0.0;
 
     // Gives back the scratch memory and the tables kept from earlier calls; the next call
