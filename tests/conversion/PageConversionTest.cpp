@@ -321,3 +321,141 @@ TEST(PageConversion, FailedOneTilePageKeepsItsPlanes) {
         EXPECT_EQ(plane[0] + plane[plane.size() - 1], 3.0) << "channel " << c;
     }
 }
+
+#include "ReferenceTransforms.h"
+#include "ZigzagReference.h"
+
+#include <array>
+
+namespace {
+
+// The literal references (the struct Reference above is the Transformer reference).
+using ReferenceTransform = void (*)(std::vector<double>&, std::uint32_t, bool);
+
+ReferenceTransform ReferenceOf(TransformKind kind) {
+    switch (kind) {
+    case TransformKind::Dct1D:
+        return ::Reference::Cosine;
+    case TransformKind::D4_1D:
+        return ::Reference::Daubechies4;
+    case TransformKind::Haar1D:
+        return ::Reference::Haar;
+    case TransformKind::Dct2D:
+        return ::Reference::Cosine2D;
+    case TransformKind::D4_2D:
+        return ::Reference::Daubechies4_2D;
+    case TransformKind::Haar2D:
+        return ::Reference::Haar2D;
+    }
+    return nullptr;
+}
+
+struct PlainPage {
+    std::array<std::vector<double>, 3> Planes;
+    std::array<double, 3> Kept{};
+};
+
+// The page a tile at a time from the literal references alone: the planes as Read fills them,
+// every tile gathered in its scan order, transformed, thresholded by the plain rule and
+// transformed back, the kept percentages carried over the tiles whose walk never stops. side
+// must be a multiple of the tile count.
+PlainPage PlainConversion(const std::vector<std::uint32_t>& pixels, int width, int height,
+                          const ConversionSettings& s, TransformKind kind, double keptBefore) {
+    const auto side = static_cast<std::size_t>(s.Side);
+    const auto tiles = static_cast<std::size_t>(s.TileCount);
+    const std::size_t tileSide = side / tiles;
+    const ReferenceTransform transform = ReferenceOf(kind);
+    const std::vector<std::size_t> zigzag = ZigzagPositions(tileSide);
+    // Where element (r, c) of a tile goes in its scan.
+    const auto scan = [&](std::size_t r, std::size_t c) {
+        return s.Order == 0 ? zigzag[r * tileSide + c] : r * tileSide + c;
+    };
+    PlainPage page;
+    double carried = keptBefore;
+    for (int channel = 0; channel < 3; ++channel) {
+        std::vector<double>& plane = page.Planes[static_cast<std::size_t>(channel)];
+        plane.resize(side * side);
+        for (std::size_t x = 0; x < side; ++x) {
+            for (std::size_t y = 0; y < side; ++y) {
+                plane[x * side + y] =
+                    x < static_cast<std::size_t>(width) && y < static_cast<std::size_t>(height)
+                        ? Channel(pixels[y * static_cast<std::size_t>(width) + x], channel)
+                        : 255;
+            }
+        }
+        double sum = 0.0;
+        for (std::size_t t = 0; t < tiles * tiles; ++t) {
+            const std::size_t row0 = t / tiles * tileSide;
+            const std::size_t col0 = t % tiles * tileSide;
+            std::vector<double> tile(tileSide * tileSide);
+            for (std::size_t r = 0; r < tileSide; ++r) {
+                for (std::size_t c = 0; c < tileSide; ++c) {
+                    tile[scan(r, c)] = plane[(row0 + r) * side + col0 + c];
+                }
+            }
+            const auto n = static_cast<std::uint32_t>(tileSide);
+            transform(tile, n, true);
+            double kept = carried;
+            ::Reference::Threshold(tile, s.ErrorFraction, kept);
+            transform(tile, n, false);
+            for (std::size_t r = 0; r < tileSide; ++r) {
+                for (std::size_t c = 0; c < tileSide; ++c) {
+                    plane[(row0 + r) * side + col0 + c] = tile[scan(r, c)];
+                }
+            }
+            sum += kept;
+            carried = kept;
+        }
+        page.Kept[static_cast<std::size_t>(channel)] = sum / static_cast<double>(tiles * tiles);
+    }
+    return page;
+}
+
+} // namespace
+
+// A black square makes tiles whose every coefficient is zero, in every channel, between tiles
+// with energy: each tile still matches the plain rule, and so does the page.
+TEST(PageConversion, BlackRegionMatchesThePlainRuleTileByTile) {
+    const int side = 64;
+    std::vector<std::uint32_t> pixels = TestImage(side, side, 13);
+    // Whole tiles black at every tile count below, and parts of others.
+    for (int y = 28; y < side; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            pixels[std::size_t(y) * side + x] = 0xFF000000u;
+        }
+    }
+    for (const auto& info : TransformKinds()) {
+        for (int tiles : {2, 4, 8}) {
+            for (double error : {0.05, 0.3, 1.0}) {
+                ConversionSettings s;
+                s.Side = side;
+                s.TileCount = tiles;
+                s.ErrorFraction = error;
+                s.Order = info.TwoDimensional;
+                const PlainPage plain = PlainConversion(pixels, side, side, s, info.Kind, 0.0);
+                for (int jobs : {1, 2}) {
+                    SCOPED_TRACE(Describe({info.Kind, tiles, error}, jobs));
+                    PageConversion conversion(s, side, side);
+                    conversion.Read(View(pixels, side, side));
+                    std::vector<std::unique_ptr<Transform>> owned;
+                    std::vector<Transform*> transforms;
+                    for (int j = 0; j < jobs; ++j) {
+                        owned.push_back(MakeTransform(info.Kind));
+                        transforms.push_back(owned.back().get());
+                    }
+                    conversion.Run(transforms);
+                    for (std::size_t channel = 0; channel < 3; ++channel) {
+                        ASSERT_TRUE(SameBits(conversion.KeptPercent(channel), plain.Kept[channel]))
+                            << "channel " << channel << ": " << conversion.KeptPercent(channel)
+                            << " against " << plain.Kept[channel];
+                        const auto plane = conversion.Plane(channel);
+                        for (std::size_t i = 0; i < plane.size(); ++i) {
+                            ASSERT_TRUE(SameBits(plane[i], plain.Planes[channel][i]))
+                                << "channel " << channel << ", plane element " << i;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
