@@ -368,7 +368,7 @@ PlainPage PlainConversion(const std::vector<std::uint32_t>& pixels, int width, i
     const std::vector<std::size_t> zigzag = ZigzagPositions(tileSide);
     // Where element (r, c) of a tile goes in its scan.
     const auto scan = [&](std::size_t r, std::size_t c) {
-        return s.Order == 0 ? zigzag[r * tileSide + c] : r * tileSide + c;
+        return s.Order == ScanOrder::Zigzag ? zigzag[r * tileSide + c] : r * tileSide + c;
     };
     PlainPage page;
     double carried = keptBefore;
@@ -431,7 +431,7 @@ TEST(PageConversion, BlackRegionMatchesThePlainRuleTileByTile) {
                 s.Side = side;
                 s.TileCount = tiles;
                 s.ErrorFraction = error;
-                s.Order = info.TwoDimensional;
+                s.Order = info.Order();
                 const PlainPage plain = PlainConversion(pixels, side, side, s, info.Kind, 0.0);
                 for (int jobs : {1, 2}) {
                     SCOPED_TRACE(Describe({info.Kind, tiles, error}, jobs));
