@@ -50,7 +50,8 @@ public:
     // largest magnitudes. A NaN coefficient ranks above every other magnitude and survives.
     virtual void Threshold(double* data, std::uint32_t n, double x);
 
-    // Writes count values, each followed by a TAB, with the stream's own format.
+    // Writes count values, each followed by a TAB, with the stream's own format. Kept as
+    // specified: nothing in the program writes coefficients, only the tests call it.
     virtual void WriteCoefficients(const double* data, std::uint32_t count, std::ostream& out);
 
     virtual ~Transform() = default;
