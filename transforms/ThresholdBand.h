@@ -50,6 +50,8 @@ class ScratchArray;
 // h u <= 1/8.
 constexpr double BandRoundings = 8192.0;
 // A band holding at most this many keys is sorted; larger ones are narrowed by a digit first.
+// The bound above assumes nothing of it: the sorted keys are walked from both ends of the band,
+// in the walk's own order, so any size is sound; it only trades narrowing against sorting.
 constexpr std::size_t BandSortKeys = 64;
 // Narrowing steps before the band gives up, which bounds the roundings they add. A step that
 // keeps one digit takes DigitBits off the width of the patterns in the band, at most 63 bits, so
