@@ -2,6 +2,7 @@
 
 #include "SweepSettings.h"
 #include "TransformKind.h"
+#include "TransformOptions.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,8 @@ struct BatchOptions {
     // Empty: the smallest power of two covering each image.
     std::optional<std::int32_t> Side;
     bool ColorCorrection = false;
+    // Under the kept-share rule ErrorPercents are the shares to keep.
+    TransformOptions Options;
     // 0: one thread per core.
     std::size_t Jobs = 0;
     // Empty: standard output.

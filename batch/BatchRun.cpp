@@ -100,6 +100,7 @@ bool BatchRun::ConvertOne(const std::string& path) {
     settings.Side = side;
     settings.ErrorPercents = options.ErrorPercents;
     settings.ColorCorrection = options.ColorCorrection;
+    settings.Options = options.Options;
     settings.KeepPixels = options.ImagesFolder.has_value();
     std::uint64_t needed = 0;
     for (std::int32_t count : tileCounts) {
@@ -154,10 +155,10 @@ bool BatchRun::WriteResult(const std::string& path, const BmpImage& image,
         std::copy_n(result.Pixels.begin() + static_cast<std::ptrdiff_t>(y * regionWidth),
                     regionWidth, pixels.begin() + static_cast<std::ptrdiff_t>(y * width));
     }
-    const std::string file =
-        (std::filesystem::path(*options.ImagesFolder) /
-         ResultFileName(path, point.Kind, result.Settings.TileCount, point.ErrorPercent()))
-            .string();
+    const std::string file = (std::filesystem::path(*options.ImagesFolder) /
+                              ResultFileName(path, point.Kind, result.Settings.TileCount,
+                                             point.ErrorPercent(), result.Settings.Options))
+                                 .string();
     try {
         WriteBmpFile(file, image.Width, image.Height, pixels.data(), pixels.size());
     } catch (const BmpError& error) {
@@ -186,10 +187,27 @@ void BatchRun::ShowProgress(const std::string& path, const SweepPoint& point) {
 }
 
 std::string BatchRun::ResultFileName(std::string_view image, TransformKind kind,
-                                     std::int32_t tileCount, double percent) {
-    return std::filesystem::path(image).stem().string() + "_" +
-           WithoutSpaces(Describe(kind).Caption) + "_" + std::to_string(tileCount) + "tiles_" +
-           ResultRow::Number(percent) + "pct.bmp";
+                                     std::int32_t tileCount, double percent,
+                                     const TransformOptions& options) {
+    std::string name = std::filesystem::path(image).stem().string() + "_" +
+                       WithoutSpaces(Describe(kind).Caption) + "_" + std::to_string(tileCount) +
+                       "tiles_" + ResultRow::Number(percent) + "pct";
+    // Only the options that are not the defaults, in the order of the row's columns.
+    const TransformOptions defaults;
+    const auto append = [&name](const std::string& part) {
+        name += '_';
+        name += part;
+    };
+    if (options.Scaling != defaults.Scaling) {
+        append(ScalingName(options.Scaling));
+    }
+    if (options.Levels != defaults.Levels) {
+        append(LevelsName(options.Levels));
+    }
+    if (options.Rule != defaults.Rule) {
+        append(RuleName(options.Rule));
+    }
+    return name + ".bmp";
 }
 
 std::int32_t BatchRun::CoveringSide(std::int32_t side) {

@@ -28,9 +28,11 @@ public:
     int Run();
 
     // The name of a result bitmap, e.g. "chelsea_256x256_DCT1D_8tiles_5pct.bmp" for
-    // "photos/chelsea_256x256.bmp".
+    // "photos/chelsea_256x256.bmp"; options other than the defaults follow the percent
+    // ("..._5pct_orthonormal_all_kept.bmp").
     static std::string ResultFileName(std::string_view image, TransformKind kind,
-                                      std::int32_t tileCount, double percent);
+                                      std::int32_t tileCount, double percent,
+                                      const TransformOptions& options = {});
 
     // The smallest power of two at least side (and at least 1).
     static std::int32_t CoveringSide(std::int32_t side);

@@ -128,6 +128,16 @@ std::vector<double> ParsePercents(std::string_view option, std::string_view list
     return percents;
 }
 
+template <typename Value>
+Value ParseChoice(std::string_view option, std::string_view text,
+                  std::optional<Value> (*parse)(std::string_view), const char* choices) {
+    const std::optional<Value> value = parse(text);
+    if (!value) {
+        throw UsageError(std::string(option) + ": " + Quoted(text) + " is not one of " + choices);
+    }
+    return *value;
+}
+
 std::int32_t ParseSide(std::string_view option, std::string_view text) {
     std::int32_t side = 0;
     if (!ParseWhole(text, side) || !IsPowerOfTwo(side) || side > BmpMaxSide) {
@@ -195,6 +205,14 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
             options.ErrorPercents = ParsePercents(name, value());
         } else if (name == "--side") {
             options.Side = ParseSide(name, value());
+        } else if (name == "--dct-scaling") {
+            options.Options.Scaling =
+                ParseChoice(name, value(), &ParseScaling, "plain and orthonormal");
+        } else if (name == "--levels") {
+            options.Options.Levels =
+                ParseChoice(name, value(), &ParseLevels, "page, all and 1 to 12");
+        } else if (name == "--rule") {
+            options.Options.Rule = ParseChoice(name, value(), &ParseRule, "error and kept");
         } else if (name == "--jobs") {
             options.Jobs = ParseJobs(name, value());
         } else if (name == "--output") {
@@ -234,7 +252,16 @@ Options:
                       count whose tiles would be narrower than a pixel is skipped for that
                       image, with a note on standard error
   --errors LIST       permitted errors in percent, from 0 to 100
-                      (default 0,0.1,0.25,0.5,1,2,3,5,7,10,15,20,30,50,100)
+                      (default 0,0.1,0.25,0.5,1,2,3,5,7,10,15,20,30,50,100); with
+                      --rule kept, the shares of each tile's coefficients to keep
+  --dct-scaling plain|orthonormal
+                      plain (the default) thresholds the cosine pages' unnormalised
+                      coefficients; orthonormal decides on them scaled to an orthonormal
+                      basis, so that an error means the same on every page
+  --levels page|all|N wavelet levels: page (the default: Haar every level, D4 one step), all
+                      (both through every level), or 1 to 12 for both
+  --rule error|kept   error (the default): each tile loses coefficients up to the permitted
+                      error; kept: each tile keeps the given share of its coefficients
   --side N            side of the converted square at the top left, a power of two from 1
                       to 16384 (default: the smallest power of two covering the image)
   --color-correction  bring reconstructions that leave 0..255 back into range
@@ -242,14 +269,19 @@ Options:
   --output FILE       write the rows to FILE instead of standard output
   --images FOLDER     also write every result to FOLDER as a 24-bit bitmap, named after
                       image, transform, tile count and error, e.g.
-                      chelsea_256x256_DCT1D_8tiles_5pct.bmp
+                      chelsea_256x256_DCT1D_8tiles_5pct.bmp, and the options that are not
+                      the defaults: chelsea_256x256_DCT1D_8tiles_5pct_orthonormal_all_kept.bmp
   --no-header         leave out the header line
   -h, --help          show this text
 
 Rows come in a fixed order: image, transform, tile count, error, each as given.
 Columns: image,width,height,transform,side,tile,error_percent,color_correction,
 kept_percent_red,kept_percent_green,kept_percent_blue,kept_percent,mse,psnr_db,ssim,
-max_error,time_ms
+max_error,time_ms,dct_scaling,levels,rule
+
+Under the error rule kept_percent counts the coefficients ranked ahead of the cut, one fewer
+per tile than survive where no two share the cut's magnitude; under the kept rule it is the
+share kept.
 
 Exit status: 0 when every image was converted, 1 when some input failed or the output could
 not be written, 2 for a usage error. TARVISH_MEMORY_LIMIT (bytes, or with a K, M or G

@@ -6,6 +6,7 @@
 #include "Quality.h"
 #include "SquarePixels.h"
 #include "TileScan.h"
+#include "TileSelection.h"
 #include "Transform.h"
 
 #include <algorithm>
@@ -54,6 +55,7 @@ PageConversion::PageConversion(const ConversionSettings& settings, std::int32_t 
                                     " has no room for " + std::to_string(settings.TileCount) +
                                     " tiles");
     }
+    CheckOptions(settings.Options);
     if (imageWidth < 0 || imageHeight < 0) {
         throw std::invalid_argument("PageConversion: image size " + std::to_string(imageWidth) +
                                     " x " + std::to_string(imageHeight) + " is negative");
@@ -166,7 +168,11 @@ TileCoefficients PageConversion::ForwardTiles(std::span<Transform* const> transf
     const auto start = std::chrono::steady_clock::now();
     const auto side = static_cast<std::size_t>(settings.Side);
     const auto tileSide = static_cast<std::size_t>(TileSide());
-    TileCoefficients coefficients(settings.Side, settings.TileCount, settings.Order);
+    for (Transform* transform : transforms) {
+        ApplyLevels(*transform, settings.Options.Levels);
+    }
+    TileCoefficients coefficients(settings.Side, settings.TileCount, settings.Order,
+                                  settings.Options.Levels);
     coefficients.regionWidth = regionWidth;
     coefficients.regionHeight = regionHeight;
     coefficients.original = PackRegion();
@@ -188,13 +194,16 @@ TileCoefficients PageConversion::ForwardTiles(std::span<Transform* const> transf
 void PageConversion::Run(const TileCoefficients& coefficients,
                          std::span<Transform* const> transforms, const std::atomic<bool>* cancel) {
     if (coefficients.Side() != settings.Side || coefficients.TileCount() != settings.TileCount ||
-        coefficients.Order() != settings.Order) {
+        coefficients.Order() != settings.Order ||
+        coefficients.Levels() != settings.Options.Levels) {
         throw std::invalid_argument(
             "PageConversion::Run: coefficients of side " + std::to_string(coefficients.Side()) +
             ", " + std::to_string(coefficients.TileCount()) + " tiles, " +
-            ScanOrderName(coefficients.Order()) + " order do not fit a conversion of side " +
+            ScanOrderName(coefficients.Order()) + " order, levels " +
+            LevelsName(coefficients.Levels()) + " do not fit a conversion of side " +
             std::to_string(settings.Side) + ", " + std::to_string(settings.TileCount) + " tiles, " +
-            ScanOrderName(settings.Order) + " order");
+            ScanOrderName(settings.Order) + " order, levels " +
+            LevelsName(settings.Options.Levels));
     }
     if (coefficients.regionWidth != regionWidth || coefficients.regionHeight != regionHeight) {
         throw std::invalid_argument(
@@ -228,10 +237,17 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
     const std::size_t tilesPerPlane = count * count;
     const std::size_t tileValues = tileSide * tileSide;
     const auto n = static_cast<std::uint32_t>(tileSide);
-    const double x = settings.ErrorFraction;
     const bool inPlace = InPlace();
 
     tileKept.assign(3 * tilesPerPlane, NotStopped);
+    for (Transform* transform : transforms) {
+        ApplyLevels(*transform, settings.Options.Levels);
+    }
+    std::vector<TileSelection> selections;
+    selections.reserve(transforms.size());
+    for (std::size_t i = 0; i < transforms.size(); ++i) {
+        selections.emplace_back(settings);
+    }
     Transform& first = *transforms[0];
     const double carriedIn = first.KeptPercent;
     // Each worker's copy of the tiles that are not transformed where they lie.
@@ -256,8 +272,7 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
                 // Threshold leaves KeptPercent alone when its walk never stops: the NaN marks
                 // the tiles whose figure comes from the tile before them.
                 transform.KeptPercent = NotStopped;
-                transform.Threshold(data.data(), n, x);
-                tileKept[index] = transform.KeptPercent;
+                tileKept[index] = selections[worker].Select(transform, data.data(), n);
                 transform.Inverse(data.data(), n);
                 if (!inPlace) {
                     ScatterTile(data, tileSide, settings.Order, Plane(place.Channel), side,
@@ -401,8 +416,10 @@ std::uint64_t PageConversion::BytesNeeded(const ConversionSettings& settings, st
     const std::uint64_t plane = side * side * sizeof(double);
     // The region's pixels before and after, and the error map.
     const std::uint64_t pixels = side * side * (2 * sizeof(std::uint32_t) + 1);
-    // Per worker: a tile copy and what a transform and its threshold need beside it.
+    // Per worker: a tile copy, what a transform and its threshold need beside it, and what the
+    // options' selection holds.
     const std::uint64_t tile = tileSide * tileSide * sizeof(double);
     return 3 * plane + pixels +
-           static_cast<std::uint64_t>(std::max<std::size_t>(workers, 1)) * 4 * tile;
+           static_cast<std::uint64_t>(std::max<std::size_t>(workers, 1)) *
+               (4 * tile + TileSelection::BytesNeeded(settings, tileSide));
 }

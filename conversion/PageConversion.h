@@ -29,9 +29,10 @@ class Transform;
 // The planes follow the square's layout: element x * Side + y holds pixel (x, y), so tile (l, m)
 // covers image columns from l * tile side and rows from m * tile side.
 //
-// Every tile goes through its transform's Forward, Threshold at the error fraction, and Inverse,
-// exactly as a plane that is split into tiles and run tile by tile, red plane first, then green,
-// then blue, on one transform object would give. Threshold leaves the kept percentage of the
+// Every tile goes through its transform's Forward (with the options' wavelet levels), what the
+// options' rule keeps of it (TileSelection: Threshold at the error fraction by default), and
+// Inverse, exactly as a plane that is split into tiles and run tile by tile, red plane first, then
+// green, then blue, on one transform object would give. Threshold leaves the kept percentage of the
 // previous call when its walk never stops; Run carries that value over from tile to tile in
 // that order, starting from the KeptPercent of the first transform object it is given and
 // leaving the last one there, so results do not depend on the number of threads.
@@ -39,8 +40,8 @@ class PageConversion {
 public:
     // imageWidth x imageHeight is the size of the image whose top-left square is converted; the
     // region is the part of it inside the square. Throws std::invalid_argument for a side or
-    // tile count below 1, a tile side (Side / TileCount) of 0 or a negative image size;
-    // std::bad_alloc when the planes do not fit in memory.
+    // tile count below 1, a tile side (Side / TileCount) of 0, a negative image size or options
+    // that CheckOptions refuses; std::bad_alloc when the planes do not fit in memory.
     PageConversion(const ConversionSettings& settings, std::int32_t imageWidth,
                    std::int32_t imageHeight);
     PageConversion(const PageConversion&) = delete;

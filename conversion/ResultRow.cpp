@@ -29,11 +29,14 @@ std::vector<std::string> ResultRow::Fields(const std::string& image, std::int32_
             Number(quality.PsnrDb),
             quality.Ssim ? Number(*quality.Ssim) : std::string(),
             std::to_string(quality.MaxError),
-            Number(result.ComputeMilliseconds)};
+            Number(result.ComputeMilliseconds),
+            ScalingName(settings.Options.Scaling),
+            LevelsName(settings.Options.Levels),
+            RuleName(settings.Options.Rule)};
 }
 
-const std::array<std::string_view, 17>& ResultRow::Columns() {
-    static constexpr std::array<std::string_view, 17> Columns = {"image",
+const std::array<std::string_view, 20>& ResultRow::Columns() {
+    static constexpr std::array<std::string_view, 20> Columns = {"image",
                                                                  "width",
                                                                  "height",
                                                                  "transform",
@@ -49,7 +52,10 @@ const std::array<std::string_view, 17>& ResultRow::Columns() {
                                                                  "psnr_db",
                                                                  "ssim",
                                                                  "max_error",
-                                                                 "time_ms"};
+                                                                 "time_ms",
+                                                                 "dct_scaling",
+                                                                 "levels",
+                                                                 "rule"};
     return Columns;
 }
 

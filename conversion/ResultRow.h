@@ -12,7 +12,7 @@
 // columns, and the text of each field.
 class ResultRow {
 public:
-    static const std::array<std::string_view, 17>& Columns();
+    static const std::array<std::string_view, 20>& Columns();
 
     // The field as it goes into a row (RFC 4180): quoted when it holds a comma, a quote or a line
     // break, its quotes doubled.

@@ -24,6 +24,7 @@ ConversionSettings ConversionOf(const SweepSettings& settings, TransformKind kin
     conversion.TileCount = settings.TileCount;
     conversion.Order = Describe(kind).Order();
     conversion.ColorCorrection = settings.ColorCorrection;
+    conversion.Options = settings.Options;
     return conversion;
 }
 
@@ -83,6 +84,7 @@ Sweep::Sweep(SweepSettings settings) : settings(std::move(settings)) {
         // Throws for a kind outside the six.
         Describe(kind);
     }
+    CheckOptions(s.Options);
     if (s.ErrorPercents.empty()) {
         throw std::invalid_argument("Sweep: no error percentage given");
     }

@@ -26,8 +26,8 @@ public:
     using PointSink = std::function<void(SweepPoint&& point, std::size_t done, std::size_t total)>;
 
     // Throws std::invalid_argument for no kind, a kind outside the six, no error percentage, a
-    // percentage that is negative or not finite, a side or tile count below 1, or a tile side
-    // (Side / TileCount) of 0.
+    // percentage that is negative or not finite, a side or tile count below 1, a tile side
+    // (Side / TileCount) of 0, or options that CheckOptions refuses.
     explicit Sweep(SweepSettings settings);
 
     const SweepSettings& Settings() const { return settings; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TransformKind.h"
+#include "TransformOptions.h"
 
 #include <array>
 #include <cstdint>
@@ -21,6 +22,8 @@ struct SweepSettings {
     // Each becomes the error fraction ErrorFractionOfPercent(percent).
     std::vector<double> ErrorPercents{WindowErrorPercents.begin(), WindowErrorPercents.end()};
     bool ColorCorrection = false;
+    // For every point; under the kept-share rule ErrorPercents are the shares to keep.
+    TransformOptions Options;
     // Keep every point's new pixels and error map (5 bytes per pixel of the region per point);
     // otherwise they are dropped as soon as the point's figures are measured.
     bool KeepPixels = false;

@@ -3,8 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-TileCoefficients::TileCoefficients(std::int32_t side, std::int32_t tileCount, ScanOrder order)
-    : side(side), tileCount(tileCount), order(order) {
+TileCoefficients::TileCoefficients(std::int32_t side, std::int32_t tileCount, ScanOrder order,
+                                   int levels)
+    : side(side), tileCount(tileCount), order(order), levels(levels) {
     const auto tileSide = static_cast<std::size_t>(side / tileCount);
     const auto count = static_cast<std::size_t>(tileCount);
     tileValues = tileSide * tileSide;

@@ -24,6 +24,8 @@ public:
     std::int32_t Side() const { return side; }
     std::int32_t TileCount() const { return tileCount; }
     ScanOrder Order() const { return order; }
+    // The wavelet levels option the tiles were transformed with.
+    int Levels() const { return levels; }
     std::size_t Tiles() const { return tiles; }
 
     std::span<const double> Tile(std::size_t index) const;
@@ -37,13 +39,14 @@ public:
 private:
     friend class PageConversion;
 
-    TileCoefficients(std::int32_t side, std::int32_t tileCount, ScanOrder order);
+    TileCoefficients(std::int32_t side, std::int32_t tileCount, ScanOrder order, int levels);
     std::span<double> Tile(std::size_t index);
     std::size_t Offset(std::size_t index) const;
 
     std::int32_t side = 0;
     std::int32_t tileCount = 0;
     ScanOrder order = ScanOrder::Raster;
+    int levels = 0;
     std::size_t tileValues = 0;
     std::size_t tiles = 0;
     std::unique_ptr<double[]> values;

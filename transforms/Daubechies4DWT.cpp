@@ -113,6 +113,24 @@ void Daubechies4DWT::StepInPlace(double* data, std::uint32_t length, std::int8_t
     data[1] = C3 * lastSmooth - C0 * details[h - 1] + C1 * s1 - C2 * details[0];
 }
 
+Daubechies4DWT::LevelLengths Daubechies4DWT::StepLengths(std::uint32_t length, int levels) {
+    LevelLengths lengths;
+    for (std::uint32_t len = length;
+         len >= 4 && len % 2 == 0 && MoreLevels(levels, static_cast<int>(lengths.Count));
+         len /= 2) {
+        lengths.Lengths[lengths.Count++] = len;
+    }
+    return lengths;
+}
+
+void Daubechies4DWT::StepLevels(double* data, const LevelLengths& lengths, std::int8_t direction,
+                                double* details) {
+    for (std::size_t i = 0; i < lengths.Count; ++i) {
+        const std::uint32_t len = lengths.Lengths[direction == 1 ? i : lengths.Count - 1 - i];
+        StepInPlace(data, len, direction, details);
+    }
+}
+
 void Daubechies4DWT::Forward(double* data, std::uint32_t n) {
     const std::uint32_t length = VectorLength(data, n);
     if (length < 4) {
@@ -122,7 +140,7 @@ void Daubechies4DWT::Forward(double* data, std::uint32_t n) {
     // where a copy of it would need all.
     double* details = Scratch(length / 2);
     const PointerBinding bound(Buffer, data);
-    StepInPlace(Buffer, length, 1, details);
+    StepLevels(Buffer, StepLengths(length, levels), 1, details);
 }
 
 void Daubechies4DWT::Inverse(double* data, std::uint32_t n) {
@@ -132,5 +150,5 @@ void Daubechies4DWT::Inverse(double* data, std::uint32_t n) {
     }
     double* details = Scratch(length / 2);
     const PointerBinding bound(Buffer, data);
-    StepInPlace(Buffer, length, -1, details);
+    StepLevels(Buffer, StepLengths(length, levels), -1, details);
 }

@@ -28,6 +28,10 @@ void Daubechies4DWT2D::Forward(double* data, std::uint32_t n) {
         return;
     }
     CheckSide(data, n);
+    if (Levels() != 1) {
+        Levels2D(data, n, 1);
+        return;
+    }
     const std::size_t side = n;
     // Each line has the filter's leading slot before its values.
     const std::size_t stride = LineSpacing(side + 1);
@@ -49,6 +53,10 @@ void Daubechies4DWT2D::Inverse(double* data, std::uint32_t n) {
         return;
     }
     CheckSide(data, n);
+    if (Levels() != 1) {
+        Levels2D(data, n, -1);
+        return;
+    }
     const std::size_t side = n;
     const std::size_t stride = LineSpacing(side + 1);
     double* scratch = Scratch(2 * ColumnGroup * stride);
@@ -61,5 +69,30 @@ void Daubechies4DWT2D::Inverse(double* data, std::uint32_t n) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer + 1);
         FilterOutputs(Buffer, n, -1, row);
+    }
+}
+
+// Several levels: every row through all its levels, then every column (forward), each line in
+// place with the details apart; back, the columns first.
+void Daubechies4DWT2D::Levels2D(double* data, std::uint32_t n, std::int8_t direction) {
+    const std::size_t side = n;
+    const std::size_t stride = LineSpacing(side);
+    const LevelLengths lengths = StepLengths(n, Levels());
+    double* scratch = Scratch(side / 2 + ColumnGroup * stride);
+    double* lines = scratch + side / 2;
+    const PointerBinding bound(Buffer, lines);
+    const auto rows = [&] {
+        for (std::size_t r = 0; r < side; ++r) {
+            StepLevels(data + r * side, lengths, direction, scratch);
+        }
+    };
+    if (direction == 1) {
+        rows();
+    }
+    TransformColumnGroups(data, side, lines, lines, stride, [&](std::size_t k) {
+        StepLevels(lines + k * stride, lengths, direction, scratch);
+    });
+    if (direction != 1) {
+        rows();
     }
 }

@@ -69,6 +69,36 @@ void HaarDWT::InverseAll(int len) {
     }
 }
 
+void HaarDWT::ForwardLevels(int len) {
+    if (levels == AllLevels) {
+        ForwardAll(len);
+        return;
+    }
+    CheckLength(len, "HaarDWT::ForwardLevels");
+    int steps = 0;
+    for (auto level = static_cast<std::uint32_t>(len); level > 1 && MoreLevels(levels, steps);
+         level /= 2, ++steps) {
+        ForwardStep(level);
+    }
+}
+
+void HaarDWT::InverseLevels(int len) {
+    if (levels == AllLevels) {
+        InverseAll(len);
+        return;
+    }
+    CheckLength(len, "HaarDWT::InverseLevels");
+    // The shortest segment Forward stepped, then up to the whole line.
+    std::uint64_t shortest = static_cast<std::uint64_t>(len);
+    for (int steps = 1; shortest > 2 && steps < levels; ++steps) {
+        shortest /= 2;
+    }
+    for (std::uint64_t level = shortest; level >= 2 && level <= static_cast<std::uint64_t>(len);
+         level *= 2) {
+        InverseStep(static_cast<std::uint32_t>(level));
+    }
+}
+
 namespace {
 
 // Returns the vector length n * n after checking that it is one ForwardAll accepts.
@@ -98,7 +128,7 @@ void HaarDWT::Forward(double* data, std::uint32_t n) {
     // Temp first: the tile itself is the working array, so nothing may fail once it is bound.
     const PointerBinding boundTemp(Temp, Scratch(static_cast<std::size_t>(length) / 2));
     const PointerBinding boundBuffer(Buffer, data);
-    ForwardAll(length);
+    ForwardLevels(length);
 }
 
 void HaarDWT::Inverse(double* data, std::uint32_t n) {
@@ -108,5 +138,5 @@ void HaarDWT::Inverse(double* data, std::uint32_t n) {
     }
     const PointerBinding boundTemp(Temp, Scratch(static_cast<std::size_t>(length) / 2));
     const PointerBinding boundBuffer(Buffer, data);
-    InverseAll(length);
+    InverseLevels(length);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "Transform.h"
+#include "WaveletLevels.h"
 
 #include <cstdint>
 
 // Complete Haar decomposition of the tile taken as one vector of n * n values: each level
 // replaces a segment by its scaled pair sums followed by its scaled pair differences, down to a
-// single value. Tile sides must be 0 or powers of two whose square fits an int.
+// single value. Tile sides must be 0 or powers of two whose square fits an int. SetLevels stops
+// the decomposition after fewer levels; every level otherwise.
 class HaarDWT : public Transform {
 public:
     // The scale of every sum and difference in both directions. It is one unit in the last place
@@ -27,6 +29,19 @@ public:
     virtual void ForwardAll(int len);
     virtual void InverseAll(int len);
 
+    // The levels Forward and Inverse go through (WaveletLevels.h); AllLevels at first.
+    void SetLevels(int levels) { this->levels = CheckedLevels(levels, "HaarDWT::SetLevels"); }
+    int Levels() const { return levels; }
+
     // Scratch of the level steps; meaningless between calls.
     double* Temp = nullptr;
+
+protected:
+    // Buffer[0 .. len - 1] through the levels set, len 0 or a power of two: ForwardAll and
+    // InverseAll for every level, else the first Levels() of their steps.
+    void ForwardLevels(int len);
+    void InverseLevels(int len);
+
+private:
+    int levels = AllLevels;
 };

@@ -40,12 +40,12 @@ void HaarDWT2D::Forward(double* data, std::uint32_t n) {
     for (std::size_t r = 0; r < side; ++r) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer);
-        ForwardAll(static_cast<int>(n));
+        ForwardLevels(static_cast<int>(n));
         std::copy(Buffer, Buffer + side, row);
     }
     TransformColumnGroups(data, side, lines, lines, stride, [&](std::size_t k) {
         Buffer = lines + k * stride;
-        ForwardAll(static_cast<int>(n));
+        ForwardLevels(static_cast<int>(n));
     });
 }
 
@@ -62,13 +62,13 @@ void HaarDWT2D::Inverse(double* data, std::uint32_t n) {
     const PointerBinding boundBuffer(Buffer, lines);
     TransformColumnGroups(data, side, lines, lines, stride, [&](std::size_t k) {
         Buffer = lines + k * stride;
-        InverseAll(static_cast<int>(n));
+        InverseLevels(static_cast<int>(n));
     });
     Buffer = lines;
     for (std::size_t r = 0; r < side; ++r) {
         double* row = data + r * side;
         std::copy(row, row + side, Buffer);
-        InverseAll(static_cast<int>(n));
+        InverseLevels(static_cast<int>(n));
         std::copy(Buffer, Buffer + side, row);
     }
 }

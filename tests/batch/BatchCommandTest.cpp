@@ -35,7 +35,8 @@ const std::string Chelsea3x2 =
 
 const std::string Header =
     "image,width,height,transform,side,tile,error_percent,color_correction,kept_percent_red,"
-    "kept_percent_green,kept_percent_blue,kept_percent,mse,psnr_db,ssim,max_error,time_ms";
+    "kept_percent_green,kept_percent_blue,kept_percent,mse,psnr_db,ssim,max_error,time_ms,"
+    "dct_scaling,levels,rule";
 
 struct Outcome {
     int Status = -1;
@@ -156,11 +157,20 @@ protected:
         return path.string();
     }
 
-    // The rows without their last field, the time.
+    // The rows without their time, the 17th field.
     static std::vector<std::string> WithoutTimes(const std::string& csv) {
         std::vector<std::string> rows;
         for (const std::string& line : Lines(csv)) {
-            rows.push_back(line.substr(0, line.rfind(',')));
+            std::vector<std::string> fields = Fields(line);
+            fields.erase(fields.begin() + 16);
+            std::string row;
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                if (i > 0) {
+                    row += ',';
+                }
+                row += fields[i];
+            }
+            rows.push_back(row);
         }
         return rows;
     }
@@ -205,7 +215,7 @@ TEST_F(BatchCommand, ConvertsAsTheCoreDoesAndReportsABrokenFile) {
                     SCOPED_TRACE(path + ", " + caption + ", " + std::to_string(count) +
                                  " tiles, error " + error);
                     const std::vector<std::string> f = Fields(lines.at(row++));
-                    ASSERT_EQ(f.size(), 17u);
+                    ASSERT_EQ(f.size(), 20u);
                     EXPECT_EQ(f[0], path);
                     EXPECT_EQ(f[1], std::to_string(original.Width));
                     EXPECT_EQ(f[2], std::to_string(original.Height));
@@ -243,6 +253,9 @@ TEST_F(BatchCommand, ConvertsAsTheCoreDoesAndReportsABrokenFile) {
                     EXPECT_TRUE(SameBits(Number(f[14]), *quality.Ssim)) << f[14];
                     EXPECT_EQ(f[15], std::to_string(quality.MaxError));
                     EXPECT_GE(Number(f[16]), 0.0);
+                    EXPECT_EQ(f[17], "plain");
+                    EXPECT_EQ(f[18], "page");
+                    EXPECT_EQ(f[19], "error");
                     if (error == "0") {
                         EXPECT_EQ(f[13], "inf");
                     }
@@ -250,6 +263,41 @@ TEST_F(BatchCommand, ConvertsAsTheCoreDoesAndReportsABrokenFile) {
             }
         }
     }
+}
+
+// The options reach every conversion, their columns and the names of the result bitmaps.
+TEST_F(BatchCommand, ConvertsWithTheTransformOptions) {
+    const fs::path images = folder / "images";
+    const Outcome outcome = Run({Chelsea200, "--transforms", "DCT 2D,D4 2D", "--tiles", "2",
+                                 "--errors", "10", "--dct-scaling", "orthonormal", "--levels",
+                                 "all", "--rule", "kept", "--images", images.string()});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    const std::vector<std::string> lines = Lines(outcome.Out);
+    ASSERT_EQ(lines.size(), 3u);
+    const BmpImage original = ReadBmpFile(Chelsea200);
+    const RgbView view{original.Pixels.data(), original.Width, original.Height, original.Width};
+    const TransformOptions options{DctScaling::Orthonormal, AllWaveletLevels, KeepRule::Kept};
+    for (std::size_t row = 1; row < 3; ++row) {
+        const std::vector<std::string> f = Fields(lines[row]);
+        ASSERT_EQ(f.size(), 20u);
+        EXPECT_EQ(f[17], "orthonormal");
+        EXPECT_EQ(f[18], "all");
+        EXPECT_EQ(f[19], "kept");
+        const TransformKind kind = *TransformKindFromCaption(f[3]);
+        ConversionSettings settings;
+        settings.Side = 256;
+        settings.TileCount = 2;
+        settings.SetErrorPercent(10.0);
+        settings.Options = options;
+        const ConversionResult separate = ConvertImage(view, kind, settings, 1);
+        // Every tile of 128 x 128 keeps a tenth of its coefficients, rounded: 1638 of 16384.
+        EXPECT_TRUE(SameBits(Number(f[11]), separate.MeanKeptPercent)) << f[11];
+        EXPECT_DOUBLE_EQ(Number(f[11]), 1638 * 100.0 / 16384);
+        const BmpImage written = ReadBmpFile(
+            (images / BatchRun::ResultFileName(Chelsea200, kind, 2, 10.0, options)).string());
+        EXPECT_EQ(written.Pixels, separate.Pixels);
+    }
+    EXPECT_TRUE(fs::exists(images / "chelsea_200x150_DCT2D_2tiles_10pct_orthonormal_all_kept.bmp"));
 }
 
 TEST_F(BatchCommand, GivesTheSameRowsOnOneThreadAndOnTwo) {

@@ -43,6 +43,19 @@ TEST(CommandLine, DefaultsToEveryPageTileCountAndTheWindowsErrors) {
     EXPECT_FALSE(options.ImagesFolder.has_value());
     EXPECT_TRUE(options.Header);
     EXPECT_FALSE(options.Help);
+    EXPECT_TRUE(options.Options.IsDefault());
+}
+
+TEST(CommandLine, TakesTheTransformOptions) {
+    const BatchOptions options =
+        Parse({"--dct-scaling", "orthonormal", "--levels=all", "--rule", "kept", "x.bmp"});
+    EXPECT_EQ(options.Options,
+              (TransformOptions{DctScaling::Orthonormal, AllWaveletLevels, KeepRule::Kept}));
+    for (int levels = 1; levels <= 12; ++levels) {
+        EXPECT_EQ(Parse({"--levels", std::to_string(levels), "x.bmp"}).Options.Levels, levels);
+    }
+    EXPECT_EQ(Parse({"--levels", "page", "--dct-scaling=plain", "--rule=error", "x.bmp"}).Options,
+              TransformOptions{});
 }
 
 TEST(CommandLine, TakesValuesAfterTheOptionOrAfterAnEqualsSign) {
@@ -110,6 +123,13 @@ TEST(CommandLine, RefusesWhatItCannotRunNamingOptionAndValue) {
         {{"--no-header=yes", "x.bmp"}, "--no-header takes no value"},
         {{"--frobnicate", "x.bmp"}, "unknown option --frobnicate"},
         {{"-x", "x.bmp"}, "unknown option -x"},
+        {{"--dct-scaling", "ortho", "x.bmp"},
+         "--dct-scaling: \"ortho\" is not one of plain and orthonormal"},
+        {{"--levels", "13", "x.bmp"}, "--levels: \"13\" is not one of page, all and 1 to 12"},
+        {{"--levels", "0", "x.bmp"}, "--levels: \"0\" is not one of page, all and 1 to 12"},
+        {{"--levels", "2x", "x.bmp"}, "--levels: \"2x\" is not one of page, all and 1 to 12"},
+        {{"--rule", "share", "x.bmp"}, "--rule: \"share\" is not one of error and kept"},
+        {{"x.bmp", "--rule"}, "--rule: a value is missing"},
     };
     for (const auto& c : cases) {
         std::string line;

@@ -89,6 +89,16 @@ TEST(BatchRun, NamesResultsAfterImageTransformTilesAndError) {
               "x_Haar2D_1tiles_0.25pct.bmp");
     EXPECT_EQ(BatchRun::ResultFileName("/a/b/c.d.bmp", TransformKind::D4_1D, 32, 100.0),
               "c.d_D41D_32tiles_100pct.bmp");
+    // Only the options that are not the defaults join the name.
+    EXPECT_EQ(BatchRun::ResultFileName("c.bmp", TransformKind::Dct2D, 4, 5.0,
+                                       {DctScaling::Orthonormal, AllWaveletLevels, KeepRule::Kept}),
+              "c_DCT2D_4tiles_5pct_orthonormal_all_kept.bmp");
+    EXPECT_EQ(BatchRun::ResultFileName("c.bmp", TransformKind::D4_2D, 4, 5.0,
+                                       {DctScaling::Plain, 3, KeepRule::Error}),
+              "c_D42D_4tiles_5pct_3.bmp");
+    EXPECT_EQ(BatchRun::ResultFileName("c.bmp", TransformKind::D4_2D, 4, 5.0,
+                                       {DctScaling::Plain, PageLevels, KeepRule::Kept}),
+              "c_D42D_4tiles_5pct_kept.bmp");
 }
 
 TEST(BatchRun, CoversAnImageWithTheSmallestPowerOfTwo) {

@@ -169,6 +169,37 @@ TEST(Sweep, KeepsWhatLiesBeyondTheLastWholeTile) {
     }
 }
 
+// With the options, the sweep still gives every point the figures of a separate conversion,
+// and the options reach the result.
+TEST(Sweep, EqualsSeparateConversionsWithTheOptions) {
+    const std::vector<TransformOptions> optionSets = {
+        {DctScaling::Orthonormal, AllWaveletLevels, KeepRule::Error},
+        {DctScaling::Plain, 2, KeepRule::Kept},
+        {DctScaling::Orthonormal, PageLevels, KeepRule::Kept}};
+    for (const TransformOptions& options : optionSets) {
+        SweepSettings settings;
+        settings.Side = Side;
+        settings.TileCount = 2;
+        settings.ErrorPercents = {1.0, 10.0, 50.0};
+        settings.Options = options;
+        settings.KeepPixels = true;
+        const std::vector<SweepPoint> points = Sweep(settings).Run(View(), 2);
+        for (const SweepPoint& point : points) {
+            SCOPED_TRACE(std::string(Describe(point.Kind).Caption) + ", " +
+                         ScalingName(options.Scaling) + ", levels " + LevelsName(options.Levels) +
+                         ", rule " + RuleName(options.Rule) + ", " +
+                         std::to_string(point.ErrorPercent()) + " %");
+            EXPECT_EQ(point.Result.Settings.Options, options);
+            ConversionSettings s;
+            s.Side = Side;
+            s.TileCount = 2;
+            s.SetErrorPercent(point.ErrorPercent());
+            s.Options = options;
+            ExpectSameResult(point.Result, ConvertImage(View(), point.Kind, s, 1));
+        }
+    }
+}
+
 TEST(Sweep, TheCarriedPercentageMattersAtTheLargestError) {
     // Without this the comparison above could not tell a sweep that starts every point from 0
     // from one that carries the previous point's figure along.
