@@ -70,8 +70,7 @@ void CheckOptions(const TransformOptions& options) {
     if (options.Levels != PageLevels && options.Levels != AllWaveletLevels &&
         (options.Levels < 1 || options.Levels > MaxWaveletLevels)) {
         throw std::invalid_argument("TransformOptions: wavelet levels " +
-                                    std::to_string(options.Levels) +
-                                    " are not page, all or 1 to " +
+                                    std::to_string(options.Levels) + " are not page, all or 1 to " +
                                     std::to_string(MaxWaveletLevels));
     }
     if (options.Rule != KeepRule::Error && options.Rule != KeepRule::Kept) {

@@ -25,8 +25,8 @@ std::vector<double> ImageTile(std::uint32_t n, std::uint64_t variant) {
         for (std::uint32_t c = 0; c < n; ++c) {
             const double shade = 128 + 90 * std::sin(0.3 * r + 0.2 * c + variant);
             const double edge = c > n / 2 ? 40 : 0;
-            tile[std::size_t{r} * n + c] = std::round(std::clamp(shade + edge + noise(random),
-                                                                 0.0, 255.0));
+            tile[std::size_t{r} * n + c] =
+                std::round(std::clamp(shade + edge + noise(random), 0.0, 255.0));
         }
     }
     return tile;
@@ -58,8 +58,8 @@ long double Squares(const std::vector<double>& a, const std::vector<double>& b) 
     return sum;
 }
 
-class OrthonormalTest
-    : public ::testing::TestWithParam<std::tuple<TransformKind, std::uint32_t>> {};
+class OrthonormalTest : public ::testing::TestWithParam<std::tuple<TransformKind, std::uint32_t>> {
+};
 
 } // namespace
 
@@ -146,11 +146,10 @@ TEST(TileSelectionTest, KeptShareKeepsItsCountAndReportsIt) {
             long double smallestKept = INFINITY;
             long double largestDropped = 0;
             for (std::size_t i = 0; i < kept.size(); ++i) {
-                const long double rank =
-                    std::fabs(coefficients[i]) *
-                    (scaling == DctScaling::Orthonormal
-                         ? std::sqrt(Weight(TransformKind::Dct2D, i, n))
-                         : 1.0L);
+                const long double rank = std::fabs(coefficients[i]) *
+                                         (scaling == DctScaling::Orthonormal
+                                              ? std::sqrt(Weight(TransformKind::Dct2D, i, n))
+                                              : 1.0L);
                 if (kept[i] != 0.0) {
                     ++survivors;
                     smallestKept = std::min(smallestKept, rank);

@@ -85,8 +85,8 @@ TEST(KeepLargestTest, KeepsExactlyTheLargestTiesToTheLowerPosition) {
 }
 
 TEST(KeepLargestTest, CountsRoundHalfUpAndStayInTheTile) {
-    EXPECT_EQ(KeptCount(10.0, 64), 6u);   // 6.4
-    EXPECT_EQ(KeptCount(12.5, 4), 1u);    // 0.5 rounds up
+    EXPECT_EQ(KeptCount(10.0, 64), 6u);    // 6.4
+    EXPECT_EQ(KeptCount(12.5, 4), 1u);     // 0.5 rounds up
     EXPECT_EQ(KeptCount(0.78125, 64), 1u); // 0.5
     EXPECT_EQ(KeptCount(0.78, 64), 0u);
     EXPECT_EQ(KeptCount(100.0, 65536), 65536u);

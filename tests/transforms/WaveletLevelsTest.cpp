@@ -1,8 +1,8 @@
+#include "WaveletLevels.h"
 #include "Daubechies4DWT.h"
 #include "Daubechies4DWT2D.h"
 #include "HaarDWT.h"
 #include "HaarDWT2D.h"
-#include "WaveletLevels.h"
 
 #include <gtest/gtest.h>
 
