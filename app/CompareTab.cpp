@@ -4,6 +4,7 @@
 #include "ConversionResult.h"
 #include "ExportFile.h"
 #include "Guarded.h"
+#include "OptionsText.h"
 #include "QualityText.h"
 #include "ResultRow.h"
 
@@ -26,7 +27,22 @@
 
 namespace {
 
-enum Column { Page, Side, Tile, Error, Correction, Kept, Mse, Psnr, Ssim, MaxError, Time };
+enum Column {
+    Page,
+    Side,
+    Tile,
+    Error,
+    Correction,
+    Kept,
+    Mse,
+    Psnr,
+    Ssim,
+    MaxError,
+    Time,
+    Scaling,
+    Levels,
+    Rule
+};
 
 // The value a cell sorts by (absent for a page not converted yet or a figure that is not
 // defined), and its exact text for files.
@@ -77,12 +93,16 @@ const QStringList& CompareTab::Headers() {
                                         QStringLiteral("PSNR (dB)"),
                                         QStringLiteral("SSIM"),
                                         QStringLiteral("Max error"),
-                                        QStringLiteral("Time (ms)")};
+                                        QStringLiteral("Time (ms)"),
+                                        QStringLiteral("DCT scaling"),
+                                        QStringLiteral("Levels"),
+                                        QStringLiteral("Rule")};
     return headers;
 }
 
 CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("CompareTab"));
+    shownOptions.resize(static_cast<std::size_t>(pageCaptions.size()));
     model = new QStandardItemModel(static_cast<int>(pageCaptions.size()),
                                    static_cast<int>(Headers().size()), this);
     model->setHorizontalHeaderLabels(Headers());
@@ -95,11 +115,19 @@ CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidg
                          QStringLiteral("Time spent computing, without reading and showing "
                                         "the pixels"),
                          Qt::ToolTipRole);
+    model->setHeaderData(Error, Qt::Horizontal,
+                         QStringLiteral("The permitted error, or under the kept-share rule the "
+                                        "share of each tile's coefficients asked to keep"),
+                         Qt::ToolTipRole);
+    model->setHeaderData(Levels, Qt::Horizontal,
+                         QStringLiteral("The wavelet levels: as the page means Haar through "
+                                        "every level and D4 one step"),
+                         Qt::ToolTipRole);
     for (int row = 0; row < pageCaptions.size(); ++row) {
         for (int column = 0; column < Headers().size(); ++column) {
             auto* item = new QStandardItem;
             item->setEditable(false);
-            item->setTextAlignment(column == Page || column == Correction
+            item->setTextAlignment(column == Page || column == Correction || column >= Scaling
                                        ? Qt::AlignLeft | Qt::AlignVCenter
                                        : Qt::AlignRight | Qt::AlignVCenter);
             model->setItem(row, column, item);
@@ -199,8 +227,54 @@ void CompareTab::ShowResult(int page, const ConversionResult& result) {
     number(Ssim, q.Ssim ? *q.Ssim : std::nan(""), SsimText(q.Ssim, 4));
     number(MaxError, q.MaxError, QString::number(q.MaxError));
     number(Time, result.ComputeMilliseconds, Fixed(result.ComputeMilliseconds, 1));
+    const TransformOptions& o = s.Options;
+    set(Scaling, ScalingText(o.Scaling), static_cast<int>(o.Scaling),
+        QString::fromStdString(ScalingName(o.Scaling)));
+    set(Levels, LevelsText(o.Levels), o.Levels, QString::fromStdString(LevelsName(o.Levels)));
+    set(Rule, RuleText(o.Rule), static_cast<int>(o.Rule), QString::fromStdString(RuleName(o.Rule)));
+    shownOptions[static_cast<std::size_t>(page)] = o;
+    MarkOtherOptions();
     sorted->invalidate();
     FitColumns();
+}
+
+void CompareTab::SetCurrentOptions(const TransformOptions& options) {
+    currentOptions = options;
+    MarkOtherOptions();
+}
+
+void CompareTab::MarkOtherOptions() {
+    bool alike = true;
+    const TransformOptions* first = nullptr;
+    for (const auto& shown : shownOptions) {
+        if (shown) {
+            first = first ? first : &*shown;
+            alike = alike && *shown == *first;
+        }
+    }
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const auto& shown = shownOptions[static_cast<std::size_t>(row)];
+        // Results that agree with one another compare like with like, whatever the bar says now.
+        const bool other = shown && !alike && *shown != currentOptions;
+        const QString tip =
+            other ? QStringLiteral("Made with other transform options than the current ones (%1); "
+                                   "convert the page again to compare like with like.")
+                        .arg(OptionsCaption(currentOptions).isEmpty()
+                                 ? QStringLiteral("the defaults")
+                                 : OptionsCaption(currentOptions))
+                  : QString();
+        for (int column = 0; column < model->columnCount(); ++column) {
+            QStandardItem* item = model->item(row, column);
+            QFont font = item->font();
+            font.setBold(other && (column == Page || column >= Scaling));
+            item->setFont(font);
+            item->setToolTip(tip);
+        }
+    }
+}
+
+bool CompareTab::Marked(int page) const {
+    return page >= 0 && page < model->rowCount() && model->item(page, Page)->font().bold();
 }
 
 QString CompareTab::Csv() const {

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "TransformOptions.h"
+
 #include <QStringList>
 #include <QWidget>
+
+#include <optional>
+#include <vector>
 
 class QSortFilterProxyModel;
 class QStandardItemModel;
@@ -23,6 +28,10 @@ public:
 
     // Fills the row of the page with the given index.
     void ShowResult(int page, const ConversionResult& result);
+    // The options the next conversions run with. When the results shown were not all made
+    // with the same options, the rows made otherwise are marked: bold, with a tooltip.
+    void SetCurrentOptions(const TransformOptions& options);
+    bool Marked(int page) const;
 
     // The converted rows in the order shown, with a header line; every figure exact.
     QString Csv() const;
@@ -39,9 +48,13 @@ protected:
 private:
     // Every column as wide as its widest cell or the longest word of its header, which wraps.
     void FitColumns();
+    void MarkOtherOptions();
 
     QStandardItemModel* model;
     QSortFilterProxyModel* sorted;
     QTableView* table;
     QToolButton* exportButton;
+    // Per page, the options of the result its row shows.
+    std::vector<std::optional<TransformOptions>> shownOptions;
+    TransformOptions currentOptions;
 };

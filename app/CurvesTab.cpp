@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "ExportFile.h"
 #include "Guarded.h"
+#include "OptionsText.h"
 #include "QualityText.h"
 #include "ResultRow.h"
 #include "Sweep.h"
@@ -201,9 +202,11 @@ void CurvesTab::Start(const QImage& source, const QString& name, const SweepSett
     const std::size_t total = settings.Kinds.size() * settings.ErrorPercents.size();
     progress->setRange(0, static_cast<int>(total));
     progress->setValue(0);
-    status->setText(QStringLiteral("Sweeping %1 x %1, tiles of %2 px...")
+    const QString options = OptionsCaption(settings.Options);
+    status->setText(QStringLiteral("Sweeping %1 x %1, tiles of %2 px%3...")
                         .arg(settings.Side)
-                        .arg(settings.Side / std::max(settings.TileCount, 1)));
+                        .arg(settings.Side / std::max(settings.TileCount, 1))
+                        .arg(options.isEmpty() ? QString() : QStringLiteral(", ") + options));
     Plot();
 
     // The thread works on its own reference to the picture and its own settings.
@@ -378,14 +381,20 @@ void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) 
         return;
     }
     const ConversionResult& r = nearest->Result;
-    hoveredTip = QStringLiteral("%1\nerror %2 %\nkept %3 %\nPSNR %4\nSSIM %5")
-                     .arg(TextOf(Describe(nearest->Kind).Caption),
-                          QString::number(nearest->ErrorPercent(), 'g', 6),
-                          QString::number(r.MeanKeptPercent, 'f', 3),
-                          std::isfinite(r.Quality.PsnrDb)
-                              ? PsnrText(r.Quality.PsnrDb) + QStringLiteral(" dB")
-                              : PsnrText(r.Quality.PsnrDb),
-                          SsimText(r.Quality.Ssim, 4));
+    const TransformOptions& options = r.Settings.Options;
+    hoveredTip =
+        QStringLiteral("%1\n%2 %3 %\nkept %4 %\nPSNR %5\nSSIM %6")
+            .arg(TextOf(Describe(nearest->Kind).Caption),
+                 options.Rule == KeepRule::Kept ? QStringLiteral("keep") : QStringLiteral("error"),
+                 QString::number(nearest->ErrorPercent(), 'g', 6),
+                 QString::number(r.MeanKeptPercent, 'f', 3),
+                 std::isfinite(r.Quality.PsnrDb)
+                     ? PsnrText(r.Quality.PsnrDb) + QStringLiteral(" dB")
+                     : PsnrText(r.Quality.PsnrDb),
+                 SsimText(r.Quality.Ssim, 4));
+    if (const QString made = OptionsCaption(options); !made.isEmpty()) {
+        hoveredTip += QStringLiteral("\n") + made;
+    }
     QToolTip::showText(QCursor::pos(), hoveredTip, chartView);
 }
 

@@ -5,6 +5,7 @@
 #include "ConversionResult.h"
 #include "FittedImageView.h"
 #include "Guarded.h"
+#include "OptionsText.h"
 #include "Quality.h"
 #include "QualityText.h"
 #include "TileMapView.h"
@@ -95,13 +96,15 @@ void ErrorsTab::Show(const QString& pageCaption, std::shared_ptr<const Conversio
         return;
     }
     const ConversionSettings& s = result->Settings;
-    title->setText(
-        QStringLiteral("%1: %2 x %3 px, tiles of %4 px, error %5%, %6")
-            .arg(caption)
-            .arg(result->RegionWidth)
-            .arg(result->RegionHeight)
-            .arg(s.Side / s.TileCount)
-            .arg(QString::number(s.ErrorPercent, 'g', 6), QualityCaption(result->Quality)));
+    const QString options = OptionsCaption(s.Options);
+    title->setText(QStringLiteral("%1: %2 x %3 px, tiles of %4 px, %5%6, %7")
+                       .arg(caption)
+                       .arg(result->RegionWidth)
+                       .arg(result->RegionHeight)
+                       .arg(s.Side / s.TileCount)
+                       .arg(PercentCaption(s.Options.Rule, s.ErrorPercent),
+                            options.isEmpty() ? QString() : QStringLiteral(", ") + options,
+                            QualityCaption(result->Quality)));
 
     const int width = result->RegionWidth;
     const int height = result->RegionHeight;

@@ -41,6 +41,12 @@ MainMenu::MainMenu(QWidget* parent) : QMenuBar(parent) {
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter)});
     StopAction = AddAction(conversion, "StopAction", QStringLiteral("&Stop"),
                            {QKeySequence(Qt::Key_Escape)});
+    conversion->addSeparator();
+    SameSettingsAction = AddAction(conversion, "SameSettingsAction",
+                                   QStringLiteral("Same settings on every &page"), {});
+    SameSettingsAction->setCheckable(true);
+    TransformOptionsMenu = conversion->addMenu(QStringLiteral("&Transform options"));
+    TransformOptionsMenu->setObjectName(QStringLiteral("TransformOptionsMenu"));
 
     QMenu* view = addMenu(QStringLiteral("&View"));
     ZoomInAction =

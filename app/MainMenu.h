@@ -3,6 +3,7 @@
 #include <QMenuBar>
 
 class QAction;
+class QMenu;
 
 // The window's menu bar and its commands, each a QAction named after its command
 // ("OpenAction") with the usual shortcut. The window connects them and sets their state.
@@ -21,6 +22,11 @@ public:
     QAction* ConvertAction;
     QAction* ConvertAllAction;
     QAction* StopAction;
+    // Copies the active page's grid, error, colour correction and zoom to the other pages, and
+    // keeps them alike while it is checked.
+    QAction* SameSettingsAction;
+    // The options' choices, which the options bar fills in.
+    QMenu* TransformOptionsMenu;
     // View
     QAction* ZoomInAction;
     QAction* ZoomOutAction;

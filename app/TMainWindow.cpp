@@ -16,15 +16,19 @@
 #include "Guarded.h"
 #include "ImageFile.h"
 #include "ImageView.h"
+#include "ImageZoom.h"
 #include "MainMenu.h"
+#include "OptionsBar.h"
+#include "OptionsText.h"
 #include "OriginalSheetBuilder.h"
 #include "PageControl.h"
 #include "PageCoverage.h"
+#include "PageGrid.h"
+#include "PageSettings.h"
 #include "ProgressBar.h"
 #include "QualityText.h"
 #include "SweepSettings.h"
 #include "TextOf.h"
-#include "TileGrid.h"
 #include "Transform.h"
 #include "TransformKind.h"
 #include "TransformPageBuilder.h"
@@ -126,17 +130,26 @@ TMainWindow::TMainWindow(QWidget* parent)
     convertButtons->addWidget(StopButton);
 
     BuildMenu();
+    optionsBar = new OptionsBar(menu->TransformOptionsMenu, this);
+    connect(optionsBar, &OptionsBar::OptionsChanged, this, [this] {
+        try {
+            ChangeOptions();
+        } catch (...) {
+            Application::ShowCurrentException();
+        }
+    });
     auto* layout = new QGridLayout(this);
     layout->setMenuBar(menu);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setHorizontalSpacing(7);
     layout->setVerticalSpacing(3);
-    layout->addWidget(OriginalPageControl, 0, 0);
-    layout->addWidget(AboutButton, 1, 0);
-    layout->addLayout(fileButtons, 2, 0);
-    layout->addWidget(TransformPageControl, 0, 1, 2, 1);
-    layout->addLayout(convertButtons, 2, 1);
-    layout->setRowStretch(0, 1);
+    layout->addWidget(optionsBar, 0, 0, 1, 2);
+    layout->addWidget(OriginalPageControl, 1, 0);
+    layout->addWidget(AboutButton, 2, 0);
+    layout->addLayout(fileButtons, 3, 0);
+    layout->addWidget(TransformPageControl, 1, 1, 2, 1);
+    layout->addLayout(convertButtons, 3, 1);
+    layout->setRowStretch(1, 1);
     // The comparison table and the error maps on the left want the room more than the pages.
     layout->setColumnStretch(0, 3);
     layout->setColumnStretch(1, 2);
@@ -162,8 +175,8 @@ TMainWindow::TMainWindow(QWidget* parent)
         UpdateCoverage(page);
     }
     UpdateCommands();
-    // Room for the comparison table's eleven columns beside a page.
-    resize(1080, 620);
+    // Room for the comparison table's columns beside a page, and for the options bar.
+    resize(1120, 660);
 }
 
 TMainWindow::~TMainWindow() {
@@ -188,6 +201,8 @@ void TMainWindow::BuildMenu() {
     connect(menu->ZoomOutAction, &QAction::triggered, this,
             [this] { ZoomInImage(Qt::RightButton); });
     // The box itself is the state: the action clicks it, as a person would.
+    connect(menu->SameSettingsAction, &QAction::toggled, this,
+            [this] { FollowPage(*CurrentPage); });
     connect(menu->ShowGridAction, &QAction::triggered, this, [this] {
         CurrentPage->GridBox->click();
         UpdateCommands();
@@ -224,8 +239,11 @@ void TMainWindow::AddTransformPage(int index) {
             Guarded(this, &TMainWindow::DrawGrid));
     connect(page.ErrorTrackBar, &QSlider::valueChanged, this,
             Guarded(this, &TMainWindow::ChangeErrorLabel));
+    connect(page.ColorCorrection, &QCheckBox::toggled, this,
+            [this, index] { FollowPage(Pages[static_cast<std::size_t>(index)]); });
 
-    TransformPageControl->addTab(sheet, TextOf(kind.Caption));
+    const int tab = TransformPageControl->addTab(sheet, TextOf(kind.Caption));
+    TransformPageControl->setTabToolTip(tab, PageHint(kind.Kind));
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {
@@ -273,6 +291,10 @@ void TMainWindow::UpdateCommands(CommandHold hold) {
     menu->ZoomInAction->setEnabled(side * 2 <= MaximumImageSide);
     menu->ZoomOutAction->setEnabled(side / 2 >= MinimumImageSide);
     menu->ShowGridAction->setChecked(page.GridBox->isChecked());
+}
+
+TransformOptions TMainWindow::ConversionOptions() const {
+    return optionsBar->Options();
 }
 
 void TMainWindow::UpdateCoverage(TransformPage& page) {
@@ -396,6 +418,7 @@ void TMainWindow::StartSweep() {
     settings.Side = CurrentPage->Image->width();
     settings.TileCount = TilesAt(*CurrentPage);
     settings.ColorCorrection = CurrentPage->ColorCorrection->isChecked();
+    settings.Options = optionsBar->Options();
     if (const QString refusal = SweepRefusal(settings, CaptionOf(*CurrentPage), picture);
         !refusal.isEmpty()) {
         ShowMessage(refusal);
@@ -411,7 +434,9 @@ void TMainWindow::StopButtonClick() {
 void TMainWindow::PageConverted(TransformPage* page,
                                 std::shared_ptr<const ConversionResult> result) {
     page->LastResult = result;
-    page->QualityLabel->setText(QualityCaption(result->Quality));
+    const QString options = OptionsCaption(result->Settings.Options);
+    page->QualityLabel->setText(QualityCaption(result->Quality) +
+                                (options.isEmpty() ? QString() : QStringLiteral("   ") + options));
     compare->ShowResult(static_cast<int>(page - Pages.data()), *result);
     if (page == CurrentPage) {
         errors->Show(CaptionOf(*page), result);
@@ -532,68 +557,53 @@ void TMainWindow::ChangeActivePage(int index) {
 
 void TMainWindow::ChangeErrorLabel() {
     CurrentPage->ErrorLabel->setText(
-        QStringLiteral("Error: %1%").arg(CurrentPage->ErrorTrackBar->value()));
+        ErrorLabelText(optionsBar->Options().Rule, CurrentPage->ErrorTrackBar->value()));
+    FollowPage(*CurrentPage);
 }
 
-void TMainWindow::DrawGrid() {
-    TransformPage& page = *CurrentPage;
-    // A page holding an unsaved result keeps it: it is reloaded once the result
-    // is saved, or by its next conversion. A converting page keeps the bitmap its
-    // conversion writes into.
-    if (page.NeedsReload && !page.Unsaved && !page.Busy) {
-        // The page shows the loaded image again, without any grid.
-        page.Image->SetPicture(OriginalImage->Picture());
-        page.NeedsReload = false;
-        page.ShownGridPosition = 1;
+void TMainWindow::ChangeOptions() {
+    const TransformOptions options = optionsBar->Options();
+    for (auto& page : Pages) {
+        ShowErrorRule(page, options.Rule);
     }
-    const int position = page.WinSizeTrackBar->value();
-    const int oldTiles = TilesAt(page.ShownGridPosition);
-    const int newTiles = TilesAt(position);
-    const int width = page.Image->width();
-    const int height = page.Image->height();
-    if (page.GridBox->isChecked() && oldTiles != newTiles) {
-        DrawTileGrid(page.Image->GetCanvas(), width, height, oldTiles);
-        DrawTileGrid(page.Image->GetCanvas(), width, height, newTiles);
-        page.ShownGridPosition = position;
-    }
-    page.WinSizeLabel->setText(QStringLiteral("Grid size: %1").arg(width / newTiles));
-    UpdateCoverage(page);
+    compare->SetCurrentOptions(options);
 }
 
-void TMainWindow::ShowGrid() {
-    TransformPage& page = *CurrentPage;
-    const int position = page.WinSizeTrackBar->value();
-    const int width = page.Image->width();
-    DrawTileGrid(page.Image->GetCanvas(), width, width, TilesAt(position));
-    page.ShownGridPosition = position;
-}
-
-void TMainWindow::Zoom(ImageView* image, Qt::MouseButton button) {
-    int width = image->width(), height = image->height();
-    if (button == Qt::LeftButton) {
-        if (std::max(width, height) * 2 > MaximumImageSide) {
-            return;
-        }
-        width *= 2;
-        height *= 2;
-    } else if (button == Qt::RightButton) {
-        if (std::min(width, height) / 2 < MinimumImageSide) {
-            return;
-        }
-        width /= 2;
-        height /= 2;
-    } else {
+void TMainWindow::FollowPage(TransformPage& source) {
+    if (!menu->SameSettingsAction->isChecked()) {
         return;
     }
-    image->SetControlSize(width, height);
-}
-
-void TMainWindow::ZoomInImage(Qt::MouseButton button) {
-    Zoom(CurrentPage->Image, button);
-    UpdateCoverage(*CurrentPage);
+    // Alike on every page, the labels say what each page's next conversion takes.
+    ShowGridSize(source);
+    const KeepRule rule = optionsBar->Options().Rule;
+    for (auto& page : Pages) {
+        if (&page == &source || !CopyPageSettings(source, page)) {
+            continue;
+        }
+        page.ErrorLabel->setText(ErrorLabelText(rule, page.ErrorTrackBar->value()));
+        RedrawPageGrid(page, OriginalImage->Picture());
+        UpdateCoverage(page);
+    }
     UpdateCommands();
 }
 
+void TMainWindow::DrawGrid() {
+    RedrawPageGrid(*CurrentPage, OriginalImage->Picture());
+    UpdateCoverage(*CurrentPage);
+    FollowPage(*CurrentPage);
+}
+
+void TMainWindow::ShowGrid() {
+    ToggleGrid(*CurrentPage);
+}
+
+void TMainWindow::ZoomInImage(Qt::MouseButton button) {
+    ZoomImage(*CurrentPage->Image, button, MinimumImageSide, MaximumImageSide);
+    UpdateCoverage(*CurrentPage);
+    UpdateCommands();
+    FollowPage(*CurrentPage);
+}
+
 void TMainWindow::ZoomOriginalImage(Qt::MouseButton button) {
-    Zoom(OriginalImage, button);
+    ZoomImage(*OriginalImage, button, MinimumImageSide, MaximumImageSide);
 }

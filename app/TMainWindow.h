@@ -16,6 +16,7 @@ class ErrorsTab;
 class FileBrowser;
 class ImageView;
 class MainMenu;
+class OptionsBar;
 class ProgressBar;
 class QTabWidget;
 class QToolButton;
@@ -82,6 +83,7 @@ public:
     // pages and the conversions; hold keeps Save and Convert disabled (see CommandHold).
     void UpdateCommands(CommandHold hold = CommandHold::None);
     void RequestCommandUpdate(CommandHold hold) override { UpdateCommands(hold); }
+    TransformOptions ConversionOptions() const override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,17 +106,22 @@ private:
     bool SavePage(TransformPage& page);
     // The close prompt; false refuses the close.
     bool CloseHdl();
-    void Zoom(ImageView* image, Qt::MouseButton button);
     void ShowMessage(const QString& text);
     // What the page's next conversion covers, in its line and as an outline on its image.
     void UpdateCoverage(TransformPage& page);
     void PageConverted(TransformPage* page, std::shared_ptr<const ConversionResult> result);
+    // The options bar changed: the pages' labels follow its rule, the comparison marks the
+    // results made otherwise.
+    void ChangeOptions();
+    // With "Same settings on every page", gives the other pages source's settings.
+    void FollowPage(TransformPage& source);
     void ConversionEnded(TransformPage* page, const QString& failure);
 
     std::array<std::unique_ptr<Transform>, TransformKindCount> transforms;
     std::unique_ptr<ConversionRunner> runner;
 
     MainMenu* menu = nullptr;
+    OptionsBar* optionsBar = nullptr;
     QTabWidget* OriginalPageControl = nullptr;
     FileBrowser* browser = nullptr;
     QWidget* OriginalTabSheet = nullptr;

@@ -1,6 +1,7 @@
 #include "TransformPageBuilder.h"
 
 #include "ImageView.h"
+#include "PageSettings.h"
 #include "ProgressBar.h"
 #include "TextOf.h"
 #include "TransformKind.h"
@@ -102,9 +103,7 @@ QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInf
     page.ErrorTrackBar = MakeTrackBar(Qt::Horizontal, 0, 100, 10, 5, page.TabSheet);
     named(page.ErrorTrackBar, "ErrorTrackBar");
     page.ErrorTrackBar->setTickPosition(QSlider::TicksBelow);
-    page.ErrorTrackBar->setToolTip(
-        QStringLiteral("Permitted error: each tile drops its smallest coefficients while the "
-                       "root energy of what it drops stays below this share of its total"));
+    page.ErrorTrackBar->setToolTip(ErrorSliderHint(KeepRule::Error));
 
     page.CompressLabel = new QLabel(QStringLiteral("Compress 100.0%"), page.TabSheet);
     named(page.CompressLabel, "CompressLabel");

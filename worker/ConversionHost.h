@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TransformOptions.h"
+
 // Which commands a step of a conversion leaves available.
 enum class CommandHold {
     // Every command follows the state of the pages.
@@ -15,6 +17,8 @@ enum class CommandHold {
 class ConversionHost {
 public:
     virtual void RequestCommandUpdate(CommandHold hold) = 0;
+    // The transform options the next conversion runs with, read when it starts.
+    virtual TransformOptions ConversionOptions() const = 0;
 
 protected:
     ConversionHost() = default;

@@ -64,6 +64,7 @@ void TransformThread::Execute() {
     // The fraction as Prepare formed it, from the percent the track bar shows.
     settings.ErrorPercent = ErrorPercent;
     settings.ErrorFraction = ErrorFraction;
+    settings.Options = Options;
     settings.Order = ScanOrderOfFlag(Page->TwoDimensional);
     settings.ColorCorrection = CorrectColors;
     Conversion = std::make_unique<PageConversion>(settings, BitmapWidth, BitmapHeight);
@@ -114,6 +115,7 @@ void TransformThread::Prepare() {
     Page->Busy = true;
     Page->TabSheet->setCursor(Qt::WaitCursor);
     host->RequestCommandUpdate(CommandHold::SaveAndConvert);
+    Options = host->ConversionOptions();
     ErrorPercent = Page->ErrorTrackBar->value();
     ErrorFraction = ErrorFractionOf(Page->ErrorTrackBar->value());
     BitmapCanvas = &Page->Image->GetCanvas();

@@ -66,8 +66,11 @@ public:
     double GreenPercent = 0.0;
     double BluePercent = 0.0;
     double ErrorFraction = 0.0;
-    // The track bar position ErrorFraction was formed from, which the result reports.
+    // The track bar position ErrorFraction was formed from, which the result reports; under
+    // the kept-share rule the share to keep.
     double ErrorPercent = 0.0;
+    // The window's transform options when Prepare ran.
+    TransformOptions Options;
     Canvas* BitmapCanvas = nullptr;
     // The size of the page's bitmap when Prepare ran; its part inside the
     // square is what the conversion replaces and measures.

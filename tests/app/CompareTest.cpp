@@ -76,7 +76,8 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
         headers << table->model()->headerData(c, Qt::Horizontal).toString();
     }
     QCOMPARE(headers, QStringList({"Page", "Side", "Tile", "Error %", "Color correction", "Kept %",
-                                   "MSE", "PSNR (dB)", "SSIM", "Max error", "Time (ms)"}));
+                                   "MSE", "PSNR (dB)", "SSIM", "Max error", "Time (ms)",
+                                   "DCT scaling", "Levels", "Rule"}));
     QCOMPARE(table->model()->rowCount(), 6);
     for (const char* prefix : {"Fourier", "Daub", "Haar", "Fourier2D", "Daub2D", "Haar2D"}) {
         QCOMPARE(d.Find<QLabel>(QString::fromLatin1(prefix) + "QualityLabel")->text(), QString());
@@ -129,6 +130,9 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
             QCOMPARE(Cell(table, row, column), expected[column]);
         }
         QVERIFY(Cell(table, row, 10).toDouble() >= 0.0);
+        QCOMPARE(Cell(table, row, 11), QStringLiteral("Plain"));
+        QCOMPARE(Cell(table, row, 12), QStringLiteral("As the page (Haar all, D4 one)"));
+        QCOMPARE(Cell(table, row, 13), QStringLiteral("Permitted error"));
         csvRows << caption;
     }
     // Pages not converted keep an empty row.
@@ -142,12 +146,14 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines[0], QStringLiteral("Page,Side,Tile,Error %,Color correction,Kept %,MSE,"
-                                      "PSNR (dB),SSIM,Max error,Time (ms)"));
+    QCOMPARE(lines[0],
+             QStringLiteral("Page,Side,Tile,Error %,Color correction,Kept %,MSE,"
+                            "PSNR (dB),SSIM,Max error,Time (ms),DCT scaling,Levels,Rule"));
     for (int i = 0; i < 2; ++i) {
         const PageRun& run = runs[i];
         const QStringList fields = lines[i + 1].split(',');
-        QCOMPARE(fields.size(), 11);
+        QCOMPARE(fields.size(), 14);
+        QCOMPARE(fields.mid(11), QStringList({"plain", "page", "error"}));
         QCOMPARE(fields[0], csvRows[i]);
         // The percent as set, not rebuilt from the fraction (7 % would read 7.000000000000001).
         QCOMPARE(fields[3], QString::number(run.error));
@@ -175,7 +181,7 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
     table->setFocus();
     QTest::keySequence(table, QKeySequence::Copy);
     QStringList cells;
-    for (int column = 0; column < 11; ++column) {
+    for (int column = 0; column < 14; ++column) {
         cells << Cell(table, 0, column);
     }
     QCOMPARE(QGuiApplication::clipboard()->text(), cells.join('\t') + '\n');

@@ -56,6 +56,9 @@ struct PageFixture : ConversionHost {
         convertButton.setEnabled(!held && !current->Busy);
     }
 
+    TransformOptions ConversionOptions() const override { return options; }
+
+    TransformOptions options;
     QWidget tabSheet;
     ImageView image;
     QCheckBox gridBox;
