@@ -123,6 +123,10 @@ CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidg
                          QStringLiteral("The wavelet levels: as the page means Haar through "
                                         "every level and D4 one step"),
                          Qt::ToolTipRole);
+    model->setHeaderData(Rule, Qt::Horizontal,
+                         QStringLiteral("Error: each tile drops coefficients up to the permitted "
+                                        "error. Kept: each tile keeps the share in \"Error %\""),
+                         Qt::ToolTipRole);
     for (int row = 0; row < pageCaptions.size(); ++row) {
         for (int column = 0; column < Headers().size(); ++column) {
             auto* item = new QStandardItem;
@@ -181,7 +185,10 @@ CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidg
 void CompareTab::FitColumns() {
     QHeaderView* header = table->horizontalHeader();
     const QFontMetrics headerMetrics = header->fontMetrics();
-    const QFontMetrics cellMetrics = table->fontMetrics();
+    // Rows made with other options are bold: every cell is measured as if it were.
+    QFont bold = table->font();
+    bold.setBold(true);
+    const QFontMetrics cellMetrics(bold);
     const int padding = 2 * table->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
     for (int column = 0; column < model->columnCount(); ++column) {
         int width = 0;
@@ -228,10 +235,16 @@ void CompareTab::ShowResult(int page, const ConversionResult& result) {
     number(MaxError, q.MaxError, QString::number(q.MaxError));
     number(Time, result.ComputeMilliseconds, Fixed(result.ComputeMilliseconds, 1));
     const TransformOptions& o = s.Options;
+    // Short words in the table; the header tooltips and the options bar say the rest.
     set(Scaling, ScalingText(o.Scaling), static_cast<int>(o.Scaling),
         QString::fromStdString(ScalingName(o.Scaling)));
-    set(Levels, LevelsText(o.Levels), o.Levels, QString::fromStdString(LevelsName(o.Levels)));
-    set(Rule, RuleText(o.Rule), static_cast<int>(o.Rule), QString::fromStdString(RuleName(o.Rule)));
+    set(Levels,
+        o.Levels == PageLevels         ? QStringLiteral("As page")
+        : o.Levels == AllWaveletLevels ? QStringLiteral("All")
+                                       : QString::number(o.Levels),
+        o.Levels, QString::fromStdString(LevelsName(o.Levels)));
+    set(Rule, o.Rule == KeepRule::Kept ? QStringLiteral("Kept") : QStringLiteral("Error"),
+        static_cast<int>(o.Rule), QString::fromStdString(RuleName(o.Rule)));
     shownOptions[static_cast<std::size_t>(page)] = o;
     MarkOtherOptions();
     sorted->invalidate();

@@ -279,10 +279,15 @@ void CurvesTab::Finished(const QString& failure) {
         thread.reset();
     }
     if (failure.isEmpty()) {
-        status->setText(QStringLiteral("%1 points: %2 transforms at %3 errors.")
+        const QString options = OptionsCaption(settings.Options);
+        status->setText(QStringLiteral("%1 points: %2 transforms at %3 %4%5.")
                             .arg(points.size())
                             .arg(settings.Kinds.size())
-                            .arg(settings.ErrorPercents.size()));
+                            .arg(settings.ErrorPercents.size())
+                            .arg(settings.Options.Rule == KeepRule::Kept
+                                     ? QStringLiteral("kept shares")
+                                     : QStringLiteral("errors"),
+                                 options.isEmpty() ? QString() : QStringLiteral(", ") + options));
     } else if (failure == QLatin1String("stopped")) {
         status->setText(QStringLiteral("Stopped after %1 of %2 points.")
                             .arg(points.size())

@@ -72,7 +72,7 @@ QComboBox* OptionsBar::AddChoice(const char* name, const QString& label, const Q
     auto* choice = new QComboBox(this);
     choice->setObjectName(QString::fromLatin1(name));
     choice->addItems(items);
-    choice->setToolTip(hint);
+    choice->setToolTip(WrappedTip(hint));
     choice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     addWidget(caption);
     addWidget(choice);

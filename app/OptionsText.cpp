@@ -66,3 +66,8 @@ QString PageHint(TransformKind kind) {
                           "\"Like for like\" leaves it as it is and brings the other pages to "
                           "the same footing.");
 }
+
+QString WrappedTip(const QString& text) {
+    // Qt wraps rich-text tooltips; plain text stays on one line.
+    return QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}

@@ -22,3 +22,6 @@ QString PercentCaption(KeepRule rule, double percent);
 
 // A page tab's tooltip: what the page computes by default and what "Like for like" changes.
 QString PageHint(TransformKind kind);
+
+// text as a tooltip that wraps at the tooltip's width instead of running off the screen.
+QString WrappedTip(const QString& text);

@@ -243,7 +243,7 @@ void TMainWindow::AddTransformPage(int index) {
             [this, index] { FollowPage(Pages[static_cast<std::size_t>(index)]); });
 
     const int tab = TransformPageControl->addTab(sheet, TextOf(kind.Caption));
-    TransformPageControl->setTabToolTip(tab, PageHint(kind.Kind));
+    TransformPageControl->setTabToolTip(tab, WrappedTip(PageHint(kind.Kind)));
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {
@@ -435,8 +435,9 @@ void TMainWindow::PageConverted(TransformPage* page,
                                 std::shared_ptr<const ConversionResult> result) {
     page->LastResult = result;
     const QString options = OptionsCaption(result->Settings.Options);
-    page->QualityLabel->setText(QualityCaption(result->Quality) +
-                                (options.isEmpty() ? QString() : QStringLiteral("   ") + options));
+    page->QualityLabel->setText(QualityCaption(result->Quality));
+    page->OptionsLabel->setText(QStringLiteral("Made with ") + options);
+    page->OptionsLabel->setVisible(!options.isEmpty());
     compare->ShowResult(static_cast<int>(page - Pages.data()), *result);
     if (page == CurrentPage) {
         errors->Show(CaptionOf(*page), result);

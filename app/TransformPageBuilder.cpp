@@ -121,6 +121,11 @@ QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInf
     page.QualityLabel->setToolTip(
         QStringLiteral("How close the last result is to the image: PSNR (higher is closer), "
                        "SSIM (1 is identical) and the largest error of any channel value"));
+    page.OptionsLabel = OneLineLabel(page.TabSheet);
+    named(page.OptionsLabel, "OptionsLabel");
+    page.OptionsLabel->setToolTip(
+        QStringLiteral("The transform options the last result was made with"));
+    page.OptionsLabel->hide();
     page.CoverageLabel = OneLineLabel(page.TabSheet);
     named(page.CoverageLabel, "CoverageLabel");
     page.CoverageLabel->setToolTip(
@@ -144,6 +149,7 @@ QWidget* TransformPageBuilder::Build(TransformPage& page, const TransformKindInf
     layout->addWidget(page.CompressLabel, 4, 0);
     layout->addWidget(page.CompressBar, 4, 1, 1, 3);
     layout->addWidget(page.QualityLabel, 5, 0, 1, 4);
+    layout->addWidget(page.OptionsLabel, 6, 0, 1, 4);
     layout->setRowStretch(0, 1);
     layout->setColumnStretch(1, 1);
 

@@ -37,6 +37,9 @@ struct TransformPage {
     TransformThread* Thread = nullptr;
     // The quality figures of the last conversion, under the Comp line.
     QLabel* QualityLabel = nullptr;
+    // The transform options of the last conversion when they are not the defaults; hidden
+    // otherwise.
+    QLabel* OptionsLabel = nullptr;
     // What the next conversion covers, in one line.
     QLabel* CoverageLabel = nullptr;
     // What the page's last finished conversion produced, or null.

@@ -128,8 +128,11 @@ void OptionsTest::conversionsRunWithTheBarsOptions() {
     QCOMPARE(page.LastResult->Settings.Options, expected);
     // One tile of 256 x 256 keeps floor(10 * 65536 / 100 + 0.5) = 6554 coefficients per channel.
     QCOMPARE(page.LastResult->MeanKeptPercent, 6554 * 100.0 / 65536);
-    QVERIFY(page.QualityLabel->text().endsWith(
-        QStringLiteral("orthonormal DCT, all levels, kept share")));
+    QVERIFY(page.QualityLabel->text().startsWith(QStringLiteral("PSNR ")));
+    QCOMPARE(page.OptionsLabel->text(),
+             QStringLiteral("Made with orthonormal DCT, all levels, kept share"));
+    QVERIFY(!page.OptionsLabel->isHidden());
+    QVERIFY(d.window.Pages[0].OptionsLabel->isHidden());
     QVERIFY(d.Find<QLabel>(QStringLiteral("ErrorsTitle"))
                 ->text()
                 .contains(QStringLiteral("keep 10%, orthonormal DCT, all levels, kept share")));
@@ -139,15 +142,15 @@ void OptionsTest::conversionsRunWithTheBarsOptions() {
         return table->model()->index(4, column).data().toString();
     };
     QCOMPARE(cell(11), QStringLiteral("Orthonormal"));
-    QCOMPARE(cell(12), QStringLiteral("All levels"));
-    QCOMPARE(cell(13), QStringLiteral("Kept share"));
+    QCOMPARE(cell(12), QStringLiteral("All"));
+    QCOMPARE(cell(13), QStringLiteral("Kept"));
 
-    // Options changed after the start do not reach a conversion that has begun, and the next
-    // one takes them.
+    // The next conversion takes the options as they are when it starts.
     Choice(d, "DctScalingChoice")->setCurrentIndex(0);
     d.Button("ConvertButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
     QCOMPARE(page.LastResult->Settings.Options.Scaling, DctScaling::Plain);
+    QCOMPARE(page.OptionsLabel->text(), QStringLiteral("Made with all levels, kept share"));
 }
 
 void OptionsTest::sameSettingsCopiesAndFollows() {
