@@ -1,6 +1,7 @@
 #include "CurvesTab.h"
 
 #include "Application.h"
+#include "BdPanel.h"
 #include "ConversionCancelled.h"
 #include "Dialogs.h"
 #include "ExportFile.h"
@@ -25,6 +26,7 @@
 #include <QLogValueAxis>
 #include <QProgressBar>
 #include <QScatterSeries>
+#include <QSplitter>
 #include <QStyle>
 #include <QThread>
 #include <QToolButton>
@@ -125,6 +127,8 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
         }
     }
 
+    // A taller or shorter plot has room for more or fewer labels.
+    connect(chart, &QChart::plotAreaChanged, this, [this] { Plot(); });
     chartView = new QChartView(chart, this);
     chartView->setObjectName(QStringLiteral("SweepChart"));
     chartView->setRenderHint(QPainter::Antialiasing);
@@ -178,9 +182,17 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(measureBox);
     buttons->addWidget(csvButton);
     buttons->addWidget(pngButton);
+    bd = new BdPanel(this);
+    // The chart above, the BD table under it; the user may give either more room.
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(chartView);
+    split->addWidget(bd);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
+    split->setChildrenCollapsible(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(chartView, 1);
+    layout->addWidget(split, 1);
     layout->addLayout(buttons);
     layout->addWidget(status);
     Plot();
@@ -208,6 +220,7 @@ void CurvesTab::Start(const QImage& source, const QString& name, const SweepSett
                         .arg(settings.Side / std::max(settings.TileCount, 1))
                         .arg(options.isEmpty() ? QString() : QStringLiteral(", ") + options));
     Plot();
+    UpdateBd();
 
     // The thread works on its own reference to the picture and its own settings.
     const QImage picture = image;
@@ -259,6 +272,7 @@ void CurvesTab::Cancel() {
     thread.reset();
     // What the thread still queued belongs to a sweep that is over.
     ++generation;
+    UpdateBd();
     status->setText(QStringLiteral("Stopped after %1 of %2 points.")
                         .arg(points.size())
                         .arg(progress->maximum()));
@@ -270,6 +284,7 @@ void CurvesTab::AddPoint(SweepPoint point, std::size_t done, std::size_t total) 
     progress->setRange(0, static_cast<int>(total));
     progress->setValue(static_cast<int>(done));
     Plot();
+    UpdateBd();
     UpdateButtons();
 }
 
@@ -278,6 +293,7 @@ void CurvesTab::Finished(const QString& failure) {
         thread->wait();
         thread.reset();
     }
+    UpdateBd();
     if (failure.isEmpty()) {
         const QString options = OptionsCaption(settings.Options);
         status->setText(QStringLiteral("%1 points: %2 transforms at %3 %4%5.")
@@ -300,6 +316,26 @@ void CurvesTab::Finished(const QString& failure) {
         Dialogs::Current().Message(this, QApplication::applicationName(),
                                    QStringLiteral("The sweep failed: %1").arg(failure));
     }
+}
+
+void CurvesTab::UpdateBd() {
+    std::vector<BdCurve> curves;
+    for (TransformKind kind : settings.Kinds) {
+        BdCurve curve;
+        curve.Name = TextOf(Describe(kind).Caption);
+        for (const SweepPoint& p : points) {
+            if (p.Kind == kind) {
+                curve.Points.push_back({p.Result.MeanKeptPercent, p.Result.Quality.PsnrDb});
+            }
+        }
+        curve.Complete = curve.Points.size() == settings.ErrorPercents.size();
+        curves.push_back(std::move(curve));
+    }
+    // Before the first sweep there is nothing to compare.
+    if (points.empty() && !thread) {
+        curves.clear();
+    }
+    bd->SetCurves(std::move(curves), thread != nullptr);
 }
 
 void CurvesTab::UpdateButtons() {
@@ -357,7 +393,11 @@ void CurvesTab::Plot() {
     y->setRange(bottom, std::max(top, bottom + step));
     y->setTickType(QValueAxis::TicksDynamic);
     y->setTickAnchor(0.0);
-    y->setTickInterval(step * (top - bottom > 12 * step ? 2 : 1));
+    // Whole steps, as many as the plot's height has room for labels.
+    const double room = chart->plotArea().height() / (2.0 * fontMetrics().height());
+    const double steps = (top - bottom) / step;
+    const int every = room >= 1.0 ? std::max(1, static_cast<int>(std::ceil(steps / room))) : 2;
+    y->setTickInterval(step * (every > 1 ? std::max(2, every) : (steps > 12 ? 2 : 1)));
 }
 
 void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class BdPanel;
 class QChart;
 class QChartView;
 class QComboBox;
@@ -64,6 +65,8 @@ private:
     void Plot();
     void UpdateButtons();
     void ShowPointTip(std::size_t kind, const QPointF& at, bool entered);
+    // Gives the BD table the curves so far.
+    void UpdateBd();
 
     QChart* chart;
     QChartView* chartView;
@@ -76,6 +79,7 @@ private:
     QToolButton* pngButton;
     QProgressBar* progress;
     QLabel* status;
+    BdPanel* bd;
     // The tooltip of the point under the mouse, empty when there is none.
     QString hoveredTip;
 

@@ -176,7 +176,7 @@ TMainWindow::TMainWindow(QWidget* parent)
     }
     UpdateCommands();
     // Room for the comparison table's columns beside a page, and for the options bar.
-    resize(1120, 660);
+    resize(1120, 720);
 }
 
 TMainWindow::~TMainWindow() {

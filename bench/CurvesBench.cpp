@@ -10,7 +10,7 @@ namespace {
 
 // Six curves of fifteen points, shaped like a sweep's: PSNR rising with the log of the kept share.
 std::vector<std::vector<RdPoint>> SweepCurves() {
-    const std::array<double, 15> rates = {0.01, 0.05, 0.2, 0.6, 1.5, 3.0, 5.0, 8.0,
+    const std::array<double, 15> rates = {0.01, 0.05, 0.2,  0.6,  1.5,  3.0,  5.0,  8.0,
                                           12.0, 18.0, 26.0, 37.0, 52.0, 75.0, 100.0};
     std::vector<std::vector<RdPoint>> curves(6);
     for (std::size_t k = 0; k < curves.size(); ++k) {

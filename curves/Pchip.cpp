@@ -92,8 +92,7 @@ double Pchip::Integral(double a, double b) const {
     if (first == last) {
         return PieceIntegral(first, b - x[first]) - PieceIntegral(first, a - x[first]);
     }
-    double sum = PieceIntegral(first, x[first + 1] - x[first]) -
-                 PieceIntegral(first, a - x[first]);
+    double sum = PieceIntegral(first, x[first + 1] - x[first]) - PieceIntegral(first, a - x[first]);
     for (std::size_t k = first + 1; k < last; ++k) {
         sum += PieceIntegral(k, x[k + 1] - x[k]);
     }

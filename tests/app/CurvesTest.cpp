@@ -9,13 +9,20 @@
 #include "Threads.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QChartView>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineSeries>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <bit>
+#include <cmath>
+#include <map>
 
 namespace {
 
@@ -52,6 +59,7 @@ private slots:
     void sweepDrawsSixCurvesAndExportsThem();
     void cancelledSweepLeavesThePagesAlone();
     void windowSweepAndSeparateConversionsAgree();
+    void bdTableGivesNumpysFiguresAndTheAnswer();
 };
 
 void CurvesTest::sweepDrawsSixCurvesAndExportsThem() {
@@ -190,6 +198,101 @@ void CurvesTest::windowSweepAndSeparateConversionsAgree() {
         QCOMPARE(page.CompressLabel->text(),
                  TransformThread::CompressCaption(window.MeanKeptPercent));
     }
+}
+
+namespace {
+
+// expected.csv of tests/data/bd-reference (numpy and scipy): transform -> BD kept, BD PSNR, for
+// one image, tile, options and method.
+std::map<QString, std::pair<double, double>> ExpectedBd(const QString& group,
+                                                        const QString& method) {
+    QFile file(QStringLiteral(TARVISH_TEST_DATA "/bd-reference/expected.csv"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qFatal("no bd-reference/expected.csv");
+    }
+    std::map<QString, std::pair<double, double>> figures;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+        const QStringList f = line.split(',');
+        if (f.size() == 13 && f.mid(0, 5).join(',') == group && f[6] == method) {
+            figures[f[5]] = {f[11].toDouble(), f[12].toDouble()};
+        }
+    }
+    return figures;
+}
+
+void CheckBdTable(QTableWidget* table, const std::map<QString, std::pair<double, double>>& expected,
+                  const char* what) {
+    QCOMPARE(table->rowCount(), 6);
+    QCOMPARE(expected.size(), std::size_t(6));
+    for (int row = 0; row < 6; ++row) {
+        const QString transform = table->item(row, 0)->text();
+        const auto [kept, psnr] = expected.at(transform);
+        const double shownKept = table->item(row, 1)->data(Qt::UserRole).toString().toDouble();
+        const double shownPsnr = table->item(row, 2)->data(Qt::UserRole).toString().toDouble();
+        QVERIFY2(std::fabs(shownKept - kept) <= 1e-10 * std::max(1.0, std::fabs(kept)),
+                 qPrintable(QStringLiteral("%1 %2: %3 against %4")
+                                .arg(what, transform)
+                                .arg(shownKept, 0, 'g', 17)
+                                .arg(kept, 0, 'g', 17)));
+        QVERIFY2(std::fabs(shownPsnr - psnr) <= 1e-10 * std::max(1.0, std::fabs(psnr)),
+                 qPrintable(QStringLiteral("%1 %2 PSNR").arg(what, transform)));
+        QCOMPARE(table->item(row, 1)->text(), QString::number(kept, 'f', 1));
+    }
+}
+
+} // namespace
+
+void CurvesTest::bdTableGivesNumpysFiguresAndTheAnswer() {
+    WindowDriver d;
+    d.Open(Corpus("natural/chelsea_256x256.bmp"));
+    auto* curves = d.Find<CurvesTab>(QStringLiteral("CurvesTab"));
+    auto* table = d.Find<QTableWidget>(QStringLiteral("BdTable"));
+    auto* summary = d.Find<QLabel>(QStringLiteral("BdSummaryLabel"));
+    auto* reference = d.Find<QComboBox>(QStringLiteral("BdReferenceChoice"));
+    auto* method = d.Find<QComboBox>(QStringLiteral("BdMethodChoice"));
+    QCOMPARE(method->itemText(0), QStringLiteral("Cubic fit (VCEG-M33)"));
+    QCOMPARE(method->itemText(1), QStringLiteral("Piecewise cubic"));
+    d.window.CurrentPage->WinSizeTrackBar->setValue(1);
+
+    // The specified pages: DCT 2D keeps the fewest coefficients at equal PSNR.
+    d.Find<QAbstractButton>(QStringLiteral("SweepButton"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!curves->Running(), 120000);
+    QCOMPARE(reference->currentText(), QStringLiteral("DCT 2D"));
+    const QString plain = QStringLiteral("samples/chelsea_256x256.bmp,256,plain,page,error");
+    CheckBdTable(table, ExpectedBd(plain, "cubic"), "defaults, cubic");
+    QCOMPARE(summary->text(),
+             QStringLiteral("DCT 2D keeps the fewest coefficients at equal PSNR."));
+    method->setCurrentIndex(1);
+    CheckBdTable(table, ExpectedBd(plain, "pchip"), "defaults, pchip");
+
+    // Like for like: D4 2D keeps fewer.
+    d.Find<QAction>(QStringLiteral("LikeForLikeAction"))->trigger();
+    method->setCurrentIndex(0);
+    d.Find<QAbstractButton>(QStringLiteral("SweepButton"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!curves->Running(), 120000);
+    const auto like = ExpectedBd(
+        QStringLiteral("samples/chelsea_256x256.bmp,256,orthonormal,all,error"), "cubic");
+    CheckBdTable(table, like, "like for like, cubic");
+    const int d4 = 4;
+    QCOMPARE(table->item(d4, 0)->text(), QStringLiteral("D4 2D"));
+    QCOMPARE(
+        summary->text(),
+        QStringLiteral("At equal PSNR (%1 dB), D4 2D keeps %2 % fewer coefficients than "
+                       "DCT 2D.")
+            .arg(table->item(d4, 3)->text(), QString::number(-like.at("D4 2D").first, 'f', 1)));
+
+    // Against D4 2D its own row is 0 and the others keep more.
+    reference->setCurrentText(QStringLiteral("D4 2D"));
+    QCOMPARE(table->item(d4, 1)->text(), QStringLiteral("0.0"));
+    QCOMPARE(summary->text(), QStringLiteral("D4 2D keeps the fewest coefficients at equal PSNR."));
+
+    // Ctrl+C copies the table with the sentence.
+    table->setFocus();
+    QTest::keySequence(table, QKeySequence::Copy);
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 8);
+    QVERIFY(lines[0].startsWith(QStringLiteral("Transform\tBD kept %\tBD PSNR (dB)")));
+    QCOMPARE(lines.last(), summary->text());
 }
 
 QTEST_MAIN(CurvesTest)

@@ -52,14 +52,16 @@ TEST(BdReference, SweepsOfTheSamplesGiveNumpysAndScipysFigures) {
     std::map<std::string, std::map<std::string, std::vector<RdPoint>>> curves;
     for (const auto& row : ReadCsv(Folder + "sweeps.csv")) {
         ASSERT_EQ(row.size(), 8u);
-        const std::string group = row[0] + "," + row[2] + "," + row[5] + "," + row[6] + "," + row[7];
+        const std::string group =
+            row[0] + "," + row[2] + "," + row[5] + "," + row[6] + "," + row[7];
         curves[group][row[1]].push_back({std::stod(row[3]), std::stod(row[4])});
     }
     const auto expected = ReadCsv(Folder + "expected.csv");
     ASSERT_GE(expected.size(), 60u);
     for (const auto& row : expected) {
         ASSERT_EQ(row.size(), 13u);
-        const std::string group = row[0] + "," + row[1] + "," + row[2] + "," + row[3] + "," + row[4];
+        const std::string group =
+            row[0] + "," + row[1] + "," + row[2] + "," + row[3] + "," + row[4];
         const std::string& transform = row[5];
         const BdMethod method = *ParseBdMethod(row[6]);
         const BdFigures f =

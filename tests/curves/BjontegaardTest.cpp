@@ -37,10 +37,10 @@ double Relative(double value, double expected) {
 
 TEST(BdPoints, KeepsRisingPointsOfFiniteQualityAndPositiveRate) {
     const std::vector<RdPoint> points = {
-        {0.0, 10.0},  // rate 0
-        {5.0, 30.0},  {2.0, 25.0}, {2.0, 26.0}, // equal rates: the better one
-        {3.0, 24.0},                            // PSNR below the last kept
-        {100.0, Inf},                           // identical: infinite PSNR
+        {0.0, 10.0},                                          // rate 0
+        {5.0, 30.0},  {2.0, 25.0}, {2.0, 26.0},               // equal rates: the better one
+        {3.0, 24.0},                                          // PSNR below the last kept
+        {100.0, Inf},                                         // identical: infinite PSNR
         {7.0, NaN},   {NaN, 40.0}, {-1.0, 50.0}, {9.0, 30.0}, // PSNR equal to the last kept
         {20.0, 35.0},
     };
@@ -88,9 +88,8 @@ TEST_P(BdFacts, ScaledRatesGiveTheScaleAndShiftedPsnrGivesTheShift) {
         }
         const BdFigures f = Bjontegaard(reference, test, method);
         ASSERT_TRUE(f.PsnrDb) << "d " << d << ": " << f.Note;
-        EXPECT_LT(Relative(*f.PsnrDb, d), 1e-9)
-            << "d " << d << " method " << BdMethodName(method) << " shape " << shape << ": "
-            << *f.PsnrDb;
+        EXPECT_LT(Relative(*f.PsnrDb, d), 1e-9) << "d " << d << " method " << BdMethodName(method)
+                                                << " shape " << shape << ": " << *f.PsnrDb;
     }
 }
 
@@ -98,8 +97,8 @@ TEST_P(BdFacts, TooFewPointsOrNoOverlapSaySo) {
     const auto [method, shape] = GetParam();
     const std::vector<RdPoint> reference = Curve(shape);
     // Three points after the rule: equal rates and a falling PSNR do not count.
-    const std::vector<RdPoint> few = {{1.0, 20.0}, {1.0, 19.0}, {2.0, 22.0}, {3.0, 21.0},
-                                      {4.0, 25.0}};
+    const std::vector<RdPoint> few = {
+        {1.0, 20.0}, {1.0, 19.0}, {2.0, 22.0}, {3.0, 21.0}, {4.0, 25.0}};
     BdFigures f = Bjontegaard(reference, few, method);
     EXPECT_FALSE(f.KeptPercent || f.PsnrDb || f.OverlapLowDb);
     EXPECT_EQ(f.TestPoints, 3u);

@@ -18,10 +18,14 @@ struct SlopeCase {
 
 TEST(Pchip, SlopesFollowTheRuleAtEveryKindOfPoint) {
     const SlopeCase cases[] = {
-        {{0, 1, 3, 4}, {0, 2, 3, 7}, {2.5, 6.0 / 7.0, 36.0 / 37.0, 31.0 / 6.0},
+        {{0, 1, 3, 4},
+         {0, 2, 3, 7},
+         {2.5, 6.0 / 7.0, 36.0 / 37.0, 31.0 / 6.0},
          "harmonic means, uneven spacing"},
         {{0, 1, 2, 3}, {0, 1, 1, 2}, {1.5, 0.0, 0.0, 1.5}, "a flat secant"},
-        {{0, 1, 2, 3}, {0, 1, -9, -10}, {3.0, 0.0, -20.0 / 11.0, 0.0},
+        {{0, 1, 2, 3},
+         {0, 1, -9, -10},
+         {3.0, 0.0, -20.0 / 11.0, 0.0},
          "ends limited to 3 m0 and set to 0"},
         {{2, 5}, {1, 7}, {2.0, 2.0}, "two points"},
     };
