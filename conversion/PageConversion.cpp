@@ -368,15 +368,14 @@ ConversionResult PageConversion::Finish() {
 
     const auto count = static_cast<std::size_t>(settings.TileCount);
     const std::size_t tilesPerPlane = count * count;
-    std::vector<double> tileMse(tilesPerPlane);
+    // Without a region every tile keeps no pixels, and its MSE is NaN.
+    std::vector<TileErrors> tileErrors(tilesPerPlane);
     if (width > 0 && height > 0) {
-        TileMse(
+        TileSquaredErrors(
             RgbView{original.data(), regionWidth, regionHeight, static_cast<std::ptrdiff_t>(width)},
             RgbView{result.Pixels.data(), regionWidth, regionHeight,
                     static_cast<std::ptrdiff_t>(width)},
-            TileLayout{0, 0, TileSide(), settings.TileCount, settings.TileCount}, tileMse);
-    } else {
-        std::fill(tileMse.begin(), tileMse.end(), std::numeric_limits<double>::quiet_NaN());
+            TileLayout{0, 0, TileSide(), settings.TileCount, settings.TileCount}, tileErrors);
     }
     result.Tiles.resize(tilesPerPlane);
     for (std::size_t row = 0; row < count; ++row) {
@@ -387,11 +386,14 @@ ConversionResult PageConversion::Finish() {
             const std::size_t visited = column * count + row;
             TileFigures& tile = result.Tiles[i];
             if (!tileKept.empty()) {
-                tile.KeptPercent = (tileKept[visited] + tileKept[tilesPerPlane + visited] +
-                                    tileKept[2 * tilesPerPlane + visited]) /
-                                   3.0;
+                tile.ChannelKept = {tileKept[visited], tileKept[tilesPerPlane + visited],
+                                    tileKept[2 * tilesPerPlane + visited]};
+                tile.KeptPercent =
+                    (tile.ChannelKept[0] + tile.ChannelKept[1] + tile.ChannelKept[2]) / 3.0;
             }
-            tile.Mse = tileMse[i];
+            tile.SquaredErrors = tileErrors[i].Squares;
+            tile.Pixels = tileErrors[i].Pixels;
+            tile.Mse = TileMseOf(tileErrors[i]);
         }
     }
 

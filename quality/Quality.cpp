@@ -210,6 +210,17 @@ QualityFigures MeasureQuality(const RgbView& a, const RgbView& b, std::int32_t t
 }
 
 void TileMse(const RgbView& a, const RgbView& b, const TileLayout& grid, std::span<double> mse) {
+    std::vector<TileErrors> errors(mse.size());
+    TileSquaredErrors(a, b, grid, errors);
+    std::transform(errors.begin(), errors.end(), mse.begin(), TileMseOf);
+}
+
+double TileMseOf(const TileErrors& errors) {
+    return MeanSquare(errors.Squares, errors.Pixels);
+}
+
+void TileSquaredErrors(const RgbView& a, const RgbView& b, const TileLayout& grid,
+                       std::span<TileErrors> errors) {
     CheckPair(a, b, "TileMse");
     if (grid.Side < 1 || grid.Columns < 0 || grid.Rows < 0) {
         throw std::invalid_argument("TileMse: grid of " + std::to_string(grid.Columns) + " x " +
@@ -217,8 +228,8 @@ void TileMse(const RgbView& a, const RgbView& b, const TileLayout& grid, std::sp
                                     std::to_string(grid.Side) + " is not a grid");
     }
     const std::size_t tiles = std::size_t(grid.Columns) * std::size_t(grid.Rows);
-    if (mse.size() != tiles) {
-        throw std::invalid_argument("TileMse: " + std::to_string(mse.size()) + " values for " +
+    if (errors.size() != tiles) {
+        throw std::invalid_argument("TileMse: " + std::to_string(errors.size()) + " values for " +
                                     std::to_string(tiles) + " tiles");
     }
     const std::int64_t side = grid.Side;
@@ -251,8 +262,8 @@ void TileMse(const RgbView& a, const RgbView& b, const TileLayout& grid, std::sp
                 inside
                     ? std::accumulate(columns.begin() + x0, columns.begin() + x1, std::uint64_t{0})
                     : 0;
-            mse[static_cast<std::size_t>(l * grid.Columns + m)] =
-                MeanSquare(squares, inside ? (y1 - y0) * (x1 - x0) : 0);
+            errors[static_cast<std::size_t>(l * grid.Columns + m)] = {
+                squares, inside ? (y1 - y0) * (x1 - x0) : 0};
         }
     }
 }

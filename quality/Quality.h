@@ -2,6 +2,7 @@
 
 #include "QualityFigures.h"
 #include "RgbView.h"
+#include "TileErrors.h"
 #include "TileLayout.h"
 
 #include <cstdint>
@@ -61,6 +62,12 @@ std::optional<double> Ssim(const RgbView& a, const RgbView& b, std::int32_t thre
 // inside. Pixels outside every tile take no part. Throws std::invalid_argument as above and for
 // a Side below 1, negative Columns or Rows, or an mse span not of Columns * Rows values.
 void TileMse(const RgbView& a, const RgbView& b, const TileLayout& grid, std::span<double> mse);
+// The same pass, giving each tile's sum of squared errors and its pixel count instead (so that
+// tiles from different results can be added up exactly); errors as TileMse.
+void TileSquaredErrors(const RgbView& a, const RgbView& b, const TileLayout& grid,
+                       std::span<TileErrors> errors);
+// A tile's MSE from its squared errors, as TileMse gives it: NaN without pixels.
+double TileMseOf(const TileErrors& errors);
 
 // All the figures above at once, in one sweep of bands of rows (one band per thread): each band
 // sums its errors, then its rows of the three SSIM maps, one pass per channel.
