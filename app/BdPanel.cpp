@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -161,6 +162,8 @@ void BdPanel::Recompute() {
     // The row with the lowest BD kept, for the sentence.
     int best = -1;
     double bestKept = 0.0;
+    // Best per tile's BD kept, which the sentence adds; it does not compete with the transforms.
+    std::optional<double> tileKept;
     QString reason;
     bool allComplete = !curves.empty();
     for (int row = 0; row < static_cast<int>(curves.size()); ++row) {
@@ -185,7 +188,9 @@ void BdPanel::Recompute() {
         const QString na = QStringLiteral("n/a");
         if (f.KeptPercent) {
             cell(row, Kept, Fixed(*f.KeptPercent, 1), Exact(*f.KeptPercent), QString());
-            if (&curve != reference && (best < 0 || *f.KeptPercent < bestKept)) {
+            if (curve.Name == BestPerTileName()) {
+                tileKept = *f.KeptPercent;
+            } else if (&curve != reference && (best < 0 || *f.KeptPercent < bestKept)) {
                 best = row;
                 bestKept = *f.KeptPercent;
             }
@@ -216,14 +221,27 @@ void BdPanel::Recompute() {
                                  : QStringLiteral("No answer: %1.").arg(reason));
     } else if (best < 0) {
         summary->setText(QStringLiteral("No BD figures: %1.").arg(reason));
-    } else if (bestKept >= 0.0) {
-        summary->setText(
-            QStringLiteral("%1 keeps the fewest coefficients at equal PSNR.").arg(reference->Name));
     } else {
-        const QTableWidgetItem* overlap = table->item(best, Overlap);
-        summary->setText(
-            QStringLiteral("At equal PSNR (%1 dB), %2 keeps %3 % fewer coefficients than %4.")
-                .arg(overlap->text(), curves[best].Name, Fixed(-bestKept, 1), reference->Name));
+        QString text;
+        if (bestKept >= 0.0) {
+            text = QStringLiteral("%1 keeps the fewest coefficients at equal PSNR")
+                       .arg(reference->Name);
+        } else {
+            const QTableWidgetItem* overlap = table->item(best, Overlap);
+            text =
+                QStringLiteral("At equal PSNR (%1 dB), %2 keeps %3 % fewer coefficients than %4")
+                    .arg(overlap->text(), curves[best].Name, Fixed(-bestKept, 1), reference->Name);
+        }
+        if (tileKept && reference->Name != BestPerTileName()) {
+            const QString shown = Fixed(std::fabs(*tileKept), 1);
+            text +=
+                shown == QStringLiteral("0.0")
+                    ? QStringLiteral("; %1 keeps as many").arg(BestPerTileName())
+                    : QStringLiteral("; %1 keeps %2 % %3")
+                          .arg(BestPerTileName(), shown,
+                               *tileKept < 0.0 ? QStringLiteral("fewer") : QStringLiteral("more"));
+        }
+        summary->setText(text + QStringLiteral("."));
     }
     exportButton->setEnabled(reference != nullptr);
 }

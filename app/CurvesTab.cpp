@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "BdPanel.h"
+#include "BestPerTile.h"
 #include "ConversionCancelled.h"
 #include "Dialogs.h"
 #include "ExportFile.h"
@@ -105,6 +106,17 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
         connect(mark, &QScatterSeries::hovered, this,
                 [this, kind](const QPointF& at, bool entered) { ShowPointTip(kind, at, entered); });
     }
+    // The best transform for every tile at each error: its PSNR comes from the tiles' squared
+    // errors, so it has no SSIM.
+    bestLine = new QLineSeries(chart);
+    bestLine->setName(BestPerTileName());
+    bestLine->setPen(QPen(QColor(Qt::black), 2.0, Qt::DotLine));
+    bestMarks = new QScatterSeries(chart);
+    bestMarks->setMarkerSize(6.0);
+    bestMarks->setColor(Qt::black);
+    bestMarks->setBorderColor(Qt::black);
+    chart->addSeries(bestLine);
+    chart->addSeries(bestMarks);
     auto* x = new QLogValueAxis(chart);
     x->setObjectName(QStringLiteral("SweepKeptAxis"));
     x->setBase(10.0);
@@ -125,6 +137,27 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
         for (QLegendMarker* marker : chart->legend()->markers(marks[i])) {
             marker->setVisible(false);
         }
+    }
+
+    for (QXYSeries* series :
+         {static_cast<QXYSeries*>(bestLine), static_cast<QXYSeries*>(bestMarks)}) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    for (QLegendMarker* marker : chart->legend()->markers(bestMarks)) {
+        marker->setVisible(false);
+    }
+    for (QLegendMarker* marker : chart->legend()->markers(bestLine)) {
+        connect(marker, &QLegendMarker::hovered, this, [](bool entered) {
+            if (entered) {
+                QToolTip::showText(QCursor::pos(),
+                                   QStringLiteral("The best transform for every tile at each "
+                                                  "error. Its PSNR comes from the tiles' squared "
+                                                  "errors; it has no SSIM curve. Its kept share "
+                                                  "does not count the choice of transform (about "
+                                                  "2.6 bits a tile)."));
+            }
+        });
     }
 
     // A taller or shorter plot has room for more or fewer labels.
@@ -331,6 +364,18 @@ void CurvesTab::UpdateBd() {
         curve.Complete = curve.Points.size() == settings.ErrorPercents.size();
         curves.push_back(std::move(curve));
     }
+    if (settings.Kinds.size() == TransformKindCount) {
+        BdCurve best;
+        best.Name = BestPerTileName();
+        best.Complete = true;
+        for (const auto& figures : BestPerTileCurve(points, settings)) {
+            if (figures) {
+                best.Points.push_back({figures->MeanKeptPercent, figures->PsnrDb});
+            }
+            best.Complete = best.Complete && figures.has_value();
+        }
+        curves.push_back(std::move(best));
+    }
     // Before the first sweep there is nothing to compare.
     if (points.empty() && !thread) {
         curves.clear();
@@ -378,6 +423,17 @@ void CurvesTab::Plot() {
         lines[i]->replace(xy);
         marks[i]->replace(xy);
     }
+    QList<QPointF> best;
+    if (measure == Measure::Psnr) {
+        for (const auto& figures : BestPerTileCurve(points, settings)) {
+            if (figures && std::isfinite(figures->PsnrDb)) {
+                best.append(
+                    QPointF(std::max(figures->MeanKeptPercent, floorKept), figures->PsnrDb));
+            }
+        }
+    }
+    bestLine->replace(best);
+    bestMarks->replace(best);
     auto* x = static_cast<QLogValueAxis*>(chart->axes(Qt::Horizontal).constFirst());
     auto* y = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).constFirst());
     x->setRange(floorKept, 100.0);

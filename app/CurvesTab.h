@@ -72,6 +72,8 @@ private:
     QChartView* chartView;
     std::vector<QLineSeries*> lines;
     std::vector<QScatterSeries*> marks;
+    QLineSeries* bestLine;
+    QScatterSeries* bestMarks;
     QComboBox* measureBox;
     QToolButton* sweepButton;
     QToolButton* cancelButton;

@@ -2,11 +2,14 @@
 
 #include "ConversionResult.h"
 #include "RgbView.h"
+#include "SweepPoint.h"
+#include "SweepSettings.h"
 #include "TransformOptions.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -44,3 +47,9 @@ struct BestPerTileFigures {
 };
 BestPerTileFigures BestFigures(std::span<const ConversionResult> results,
                                std::span<const std::size_t> winners);
+
+// The best-per-tile curve of a sweep of the six kinds: per error of the settings, in their order,
+// the figures of that error's six conversions once all six are among points; nothing for an
+// error still missing one, and nothing at all unless the settings' kinds are the six.
+std::vector<std::optional<BestPerTileFigures>> BestPerTileCurve(std::span<const SweepPoint> points,
+                                                                const SweepSettings& settings);

@@ -1,6 +1,7 @@
 #include "BestPerTile.h"
 #include "ConvertImage.h"
 #include "Quality.h"
+#include "Sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -165,4 +166,28 @@ TEST(BestPerTile, RefusesConversionsOfDifferentSettings) {
                  std::invalid_argument);
     EXPECT_THROW(ComposeBestPerTile(six, std::vector<std::size_t>(16, 6), view),
                  std::invalid_argument);
+}
+
+TEST(BestPerTile, TheSweepsCurveIsTheSeparateConversionsBest) {
+    const std::vector<std::uint32_t> pixels = Picture();
+    const RgbView view{pixels.data(), Width, Height, Width};
+    SweepSettings settings;
+    settings.Side = Side;
+    settings.TileCount = 4;
+    settings.ErrorPercents = {1.0, 5.0, 20.0};
+    std::vector<SweepPoint> points = Sweep(settings).Run(view, 2);
+    const auto curve = BestPerTileCurve(points, settings);
+    ASSERT_EQ(curve.size(), 3u);
+    for (std::size_t e = 0; e < curve.size(); ++e) {
+        const std::vector<ConversionResult> six =
+            SixConversions(view, 4, settings.ErrorPercents[e], {});
+        const BestPerTileFigures expected = BestFigures(six, TileWinners(six));
+        ASSERT_TRUE(curve[e]) << "error " << settings.ErrorPercents[e];
+        EXPECT_TRUE(SameBits(curve[e]->MeanKeptPercent, expected.MeanKeptPercent));
+        EXPECT_TRUE(SameBits(curve[e]->PsnrDb, expected.PsnrDb));
+    }
+    // A point missing leaves its error out, and only that one.
+    points.erase(points.begin() + 4); // D4 1D at 5 %
+    const auto partial = BestPerTileCurve(points, settings);
+    EXPECT_TRUE(partial[0] && !partial[1] && partial[2]);
 }
