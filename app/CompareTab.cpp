@@ -127,19 +127,9 @@ CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidg
                          QStringLiteral("Error: each tile drops coefficients up to the permitted "
                                         "error. Kept: each tile keeps the share in \"Error %\""),
                          Qt::ToolTipRole);
-    for (int row = 0; row < pageCaptions.size(); ++row) {
-        for (int column = 0; column < Headers().size(); ++column) {
-            auto* item = new QStandardItem;
-            item->setEditable(false);
-            item->setTextAlignment(column == Page || column == Correction || column >= Scaling
-                                       ? Qt::AlignLeft | Qt::AlignVCenter
-                                       : Qt::AlignRight | Qt::AlignVCenter);
-            model->setItem(row, column, item);
-        }
-        QStandardItem* page = model->item(row, Page);
-        page->setText(pageCaptions[row]);
-        page->setData(row, SortRole);
-        page->setData(pageCaptions[row], ExactRole);
+    pages = static_cast<int>(pageCaptions.size());
+    for (int row = 0; row < pages; ++row) {
+        AddRow(row, pageCaptions[row]);
     }
 
     sorted = new CompareSortModel(this);
@@ -204,10 +194,37 @@ void CompareTab::FitColumns() {
     header->setFixedHeight(2 * headerMetrics.height() + padding / 2);
 }
 
+void CompareTab::AddRow(int row, const QString& caption) {
+    for (int column = 0; column < Headers().size(); ++column) {
+        auto* item = new QStandardItem;
+        item->setEditable(false);
+        item->setTextAlignment(column == Page || column == Correction || column >= Scaling
+                                   ? Qt::AlignLeft | Qt::AlignVCenter
+                                   : Qt::AlignRight | Qt::AlignVCenter);
+        model->setItem(row, column, item);
+    }
+    QStandardItem* page = model->item(row, Page);
+    page->setText(caption);
+    page->setData(row, SortRole);
+    page->setData(caption, ExactRole);
+}
+
+void CompareTab::ShowBestPerTile(const ConversionResult& result) {
+    if (model->rowCount() == pages) {
+        shownOptions.emplace_back();
+        AddRow(pages, QStringLiteral("Best per tile"));
+    }
+    FillRow(pages, result);
+}
+
 void CompareTab::ShowResult(int page, const ConversionResult& result) {
-    if (page < 0 || page >= model->rowCount()) {
+    if (page < 0 || page >= pages) {
         throw std::invalid_argument("CompareTab: no page " + std::to_string(page));
     }
+    FillRow(page, result);
+}
+
+void CompareTab::FillRow(int page, const ConversionResult& result) {
     const ConversionSettings& s = result.Settings;
     const double percent = s.ErrorPercent;
     const int tileSide = s.TileCount > 0 ? s.Side / s.TileCount : 0;

@@ -28,6 +28,8 @@ public:
 
     // Fills the row of the page with the given index.
     void ShowResult(int page, const ConversionResult& result);
+    // Fills the "Best per tile" row after the pages, adding it the first time.
+    void ShowBestPerTile(const ConversionResult& result);
     // The options the next conversions run with. When the results shown were not all made
     // with the same options, the rows made otherwise are marked: bold, with a tooltip.
     void SetCurrentOptions(const TransformOptions& options);
@@ -49,6 +51,8 @@ private:
     // Every column as wide as its widest cell or the longest word of its header, which wraps.
     void FitColumns();
     void MarkOtherOptions();
+    void AddRow(int row, const QString& caption);
+    void FillRow(int row, const ConversionResult& result);
 
     QStandardItemModel* model;
     QSortFilterProxyModel* sorted;
@@ -57,4 +61,5 @@ private:
     // Per page, the options of the result its row shows.
     std::vector<std::optional<TransformOptions>> shownOptions;
     TransformOptions currentOptions;
+    int pages = 0;
 };

@@ -1,6 +1,7 @@
 #include "PageSettings.h"
 
 #include "ImageView.h"
+#include "TileGrid.h"
 #include "TransformPage.h"
 
 #include <QCheckBox>
@@ -49,4 +50,23 @@ QString ErrorSliderHint(KeepRule rule) {
 void ShowErrorRule(TransformPage& page, KeepRule rule) {
     page.ErrorLabel->setText(ErrorLabelText(rule, page.ErrorTrackBar->value()));
     page.ErrorTrackBar->setToolTip(ErrorSliderHint(rule));
+}
+
+SweepSettings SweepSettingsOf(const TransformPage& page, const TransformOptions& options) {
+    SweepSettings settings;
+    settings.Side = page.Image->width();
+    settings.TileCount = TilesAt(page.WinSizeTrackBar->value());
+    settings.ColorCorrection = page.ColorCorrection->isChecked();
+    settings.Options = options;
+    return settings;
+}
+
+ConversionSettings TileSettingsOf(const TransformPage& page, const TransformOptions& options) {
+    ConversionSettings settings;
+    settings.Side = page.Image->width();
+    settings.TileCount = TilesAt(page.WinSizeTrackBar->value());
+    settings.ColorCorrection = page.ColorCorrection->isChecked();
+    settings.Options = options;
+    settings.SetErrorPercent(page.ErrorTrackBar->value());
+    return settings;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConversionSettings.h"
+#include "SweepSettings.h"
 #include "TransformOptions.h"
 
 #include <QString>
@@ -17,3 +19,8 @@ QString ErrorLabelText(KeepRule rule, int position);
 QString ErrorSliderHint(KeepRule rule);
 // The page's error label and slider tooltip for the rule; the slider keeps its position.
 void ShowErrorRule(TransformPage& page, KeepRule rule);
+
+// What a sweep, or a comparison of tiles, at the page's setting takes: its image width as the
+// side, its tiles, colour correction and (for the tiles) error, with options.
+SweepSettings SweepSettingsOf(const TransformPage& page, const TransformOptions& options);
+ConversionSettings TileSettingsOf(const TransformPage& page, const TransformOptions& options);

@@ -3,6 +3,7 @@
 #include "About.h"
 #include "AppIcon.h"
 #include "Application.h"
+#include "BestTileTab.h"
 #include "CommandButton.h"
 #include "CompareTab.h"
 #include "ConversionChecks.h"
@@ -79,6 +80,8 @@ TMainWindow::TMainWindow(QWidget* parent)
     OriginalPageControl->addTab(curves, QStringLiteral("Curves"));
     errors = new ErrorsTab;
     OriginalPageControl->addTab(errors, QStringLiteral("Errors"));
+    bestTiles = new BestTileTab;
+    OriginalPageControl->addTab(bestTiles, QStringLiteral("Best per tile"));
     OriginalPageControl->setCurrentWidget(OriginalTabSheet);
 
     TransformPageControl = new QTabWidget(this);
@@ -169,6 +172,18 @@ TMainWindow::TMainWindow(QWidget* parent)
     connect(browser, &FileBrowser::FileChosen, this,
             Guarded(this, &TMainWindow::SelectImageToConvert));
     connect(curves, &CurvesTab::SweepRequested, this, Guarded(this, &TMainWindow::StartSweep));
+    connect(bestTiles, &BestTileTab::TilesRequested, this,
+            Guarded(this, &TMainWindow::StartBestTiles));
+    connect(bestTiles, &BestTileTab::SaveRequested, this,
+            Guarded(this, &TMainWindow::SaveBestTiles));
+    connect(bestTiles, &BestTileTab::LikeForLikeRequested, this, [this] {
+        optionsBar->LikeForLikeAction->trigger();
+        Guarded(this, &TMainWindow::StartBestTiles)();
+    });
+    connect(bestTiles, &BestTileTab::Computed, this,
+            [this](const std::shared_ptr<const ConversionResult>& result) {
+                compare->ShowBestPerTile(*result);
+            });
 
     AboutDialog = std::make_unique<TAboutDialog>(this);
     for (auto& page : Pages) {
@@ -333,6 +348,7 @@ void TMainWindow::TakeImageToConvert(const QString& path) {
     }
     // A sweep of the old image would no longer describe the one shown.
     curves->Cancel();
+    bestTiles->Cancel();
     CurrentFileName = path;
     OriginalImage->SetPicture(image);
     browser->ShowPreview(image);
@@ -414,17 +430,45 @@ void TMainWindow::ConvertAllPages() {
 
 void TMainWindow::StartSweep() {
     const QImage& picture = OriginalImage->Picture();
-    SweepSettings settings;
-    settings.Side = CurrentPage->Image->width();
-    settings.TileCount = TilesAt(*CurrentPage);
-    settings.ColorCorrection = CurrentPage->ColorCorrection->isChecked();
-    settings.Options = optionsBar->Options();
+    const SweepSettings settings = SweepSettingsOf(*CurrentPage, optionsBar->Options());
     if (const QString refusal = SweepRefusal(settings, CaptionOf(*CurrentPage), picture);
         !refusal.isEmpty()) {
         ShowMessage(refusal);
         return;
     }
     curves->Start(picture, QFileInfo(CurrentFileName).fileName(), settings);
+}
+
+void TMainWindow::StartBestTiles() {
+    const QImage& picture = OriginalImage->Picture();
+    const ConversionSettings settings = TileSettingsOf(*CurrentPage, optionsBar->Options());
+    // Six conversions one after another, each result kept: as a sweep of one error that keeps
+    // its pixels.
+    SweepSettings memory = SweepSettingsOf(*CurrentPage, settings.Options);
+    memory.ErrorPercents = {settings.ErrorPercent};
+    memory.KeepPixels = true;
+    if (const QString refusal = SweepRefusal(memory, CaptionOf(*CurrentPage), picture);
+        !refusal.isEmpty()) {
+        ShowMessage(refusal);
+        return;
+    }
+    bestTiles->Start(picture, settings);
+}
+
+void TMainWindow::SaveBestTiles() {
+    SaveImageDialog.SetTitle(QStringLiteral("Save best per tile"));
+    if (!SaveImageDialog.Execute(this)) {
+        return;
+    }
+    const QString path = SaveImageDialog.FileName();
+    try {
+        SaveImageFile(bestTiles->ComposedImage(), path,
+                      SaveFormatFor(path, SaveImageDialog.SelectedFilter()));
+    } catch (...) {
+        ShowMessage(QStringLiteral("Cannot save %1: %2")
+                        .arg(QFileInfo(path).fileName(),
+                             Application::ExceptionText(std::current_exception())));
+    }
 }
 
 void TMainWindow::StopButtonClick() {
@@ -509,6 +553,7 @@ void TMainWindow::AboutButtonClick() {
 
 bool TMainWindow::CloseHdl() {
     curves->Cancel();
+    bestTiles->Cancel();
     if (!runner->StopAllToClose(this)) {
         return false;
     }

@@ -12,6 +12,7 @@
 class CompareTab;
 class ConversionRunner;
 class CurvesTab;
+class BestTileTab;
 class ErrorsTab;
 class FileBrowser;
 class ImageView;
@@ -110,6 +111,9 @@ private:
     // What the page's next conversion covers, in its line and as an outline on its image.
     void UpdateCoverage(TransformPage& page);
     void PageConverted(TransformPage* page, std::shared_ptr<const ConversionResult> result);
+    // The Best per tile tab's commands, at the active page's setting.
+    void StartBestTiles();
+    void SaveBestTiles();
     // The options bar changed: the pages' labels follow its rule, the comparison marks the
     // results made otherwise.
     void ChangeOptions();
@@ -130,6 +134,7 @@ private:
     CompareTab* compare = nullptr;
     CurvesTab* curves = nullptr;
     ErrorsTab* errors = nullptr;
+    BestTileTab* bestTiles = nullptr;
     QTabWidget* TransformPageControl = nullptr;
     QToolButton* AboutButton = nullptr;
     QToolButton* OpenButton = nullptr;
