@@ -131,9 +131,7 @@ BestTileTab::BestTileTab(QWidget* parent) : QWidget(parent) {
         cancel = true;
         status->setText(QStringLiteral("Stopping..."));
     });
-    const auto zoom = [this](Qt::MouseButton button) {
-        ZoomImage(*composedView, button, 8, 8192);
-    };
+    const auto zoom = [this](Qt::MouseButton button) { ZoomImage(*composedView, button, 8, 8192); };
     connect(composedView, &ImageView::MouseDown, this, zoom);
     connect(composedView, &ImageView::WheelZoom, this, [zoom](int steps) {
         for (int i = 0; i < std::abs(steps); ++i) {
@@ -268,9 +266,9 @@ void BestTileTab::Finished(std::vector<ConversionResult> six, std::vector<std::s
                             : QStringLiteral("Comparing the tiles failed: %1").arg(failure));
         UpdateButtons();
         if (failure != QLatin1String("stopped")) {
-            Dialogs::Current().Message(this, QApplication::applicationName(),
-                                       QStringLiteral("Comparing the tiles failed: %1")
-                                           .arg(failure));
+            Dialogs::Current().Message(
+                this, QApplication::applicationName(),
+                QStringLiteral("Comparing the tiles failed: %1").arg(failure));
         }
         return;
     }
@@ -341,11 +339,11 @@ void BestTileTab::ShowResult() {
     figures->setText(QStringLiteral("Best per tile: %1\nBest single, %2: %3\nThe kept share does "
                                     "not count the choice of transform (about 2.6 bits a tile).")
                          .arg(FiguresLine(*best), Caption(single), FiguresLine(results[single])));
-    status->setText(QStringLiteral("%1 tiles of %2 px, %3.")
-                        .arg(inside)
-                        .arg(best->Settings.Side / count)
-                        .arg(PercentCaption(best->Settings.Options.Rule,
-                                            best->Settings.ErrorPercent)));
+    status->setText(
+        QStringLiteral("%1 tiles of %2 px, %3.")
+            .arg(inside)
+            .arg(best->Settings.Side / count)
+            .arg(PercentCaption(best->Settings.Options.Rule, best->Settings.ErrorPercent)));
 }
 
 QImage BestTileTab::ComposedImage() const {

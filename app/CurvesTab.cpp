@@ -2,7 +2,6 @@
 
 #include "Application.h"
 #include "BdPanel.h"
-#include "BestPerTile.h"
 #include "ConversionCancelled.h"
 #include "Dialogs.h"
 #include "ExportFile.h"
@@ -242,6 +241,7 @@ void CurvesTab::Start(const QImage& source, const QString& name, const SweepSett
     imageName = name;
     settings = s;
     points.clear();
+    bestCurve.assign(settings.ErrorPercents.size(), std::nullopt);
     cancel = false;
     const int current = ++generation;
     const std::size_t total = settings.Kinds.size() * settings.ErrorPercents.size();
@@ -313,7 +313,13 @@ void CurvesTab::Cancel() {
 }
 
 void CurvesTab::AddPoint(SweepPoint point, std::size_t done, std::size_t total) {
+    const double percent = point.ErrorPercent();
     points.push_back(std::move(point));
+    for (std::size_t e = 0; e < settings.ErrorPercents.size(); ++e) {
+        if (settings.ErrorPercents[e] == percent && !bestCurve[e]) {
+            bestCurve[e] = BestPerTilePoint(points, settings, e);
+        }
+    }
     progress->setRange(0, static_cast<int>(total));
     progress->setValue(static_cast<int>(done));
     Plot();
@@ -368,7 +374,7 @@ void CurvesTab::UpdateBd() {
         BdCurve best;
         best.Name = BestPerTileName();
         best.Complete = true;
-        for (const auto& figures : BestPerTileCurve(points, settings)) {
+        for (const auto& figures : bestCurve) {
             if (figures) {
                 best.Points.push_back({figures->MeanKeptPercent, figures->PsnrDb});
             }
@@ -425,7 +431,7 @@ void CurvesTab::Plot() {
     }
     QList<QPointF> best;
     if (measure == Measure::Psnr) {
-        for (const auto& figures : BestPerTileCurve(points, settings)) {
+        for (const auto& figures : bestCurve) {
             if (figures && std::isfinite(figures->PsnrDb)) {
                 best.append(
                     QPointF(std::max(figures->MeanKeptPercent, floorKept), figures->PsnrDb));

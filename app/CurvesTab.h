@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BestPerTile.h"
 #include "SweepPoint.h"
 #include "SweepSettings.h"
 
@@ -89,6 +90,8 @@ private:
     QString imageName;
     SweepSettings settings;
     std::vector<SweepPoint> points;
+    // The Best per tile curve so far, per error: filled as each error's sixth point arrives.
+    std::vector<std::optional<BestPerTileFigures>> bestCurve;
     std::unique_ptr<QThread> thread;
     std::atomic<bool> cancel{false};
     // Points queued by an earlier sweep are dropped when they arrive late.

@@ -169,40 +169,42 @@ BestPerTileFigures BestFigures(std::span<const ConversionResult> results,
     return figures;
 }
 
-std::vector<std::optional<BestPerTileFigures>> BestPerTileCurve(std::span<const SweepPoint> points,
-                                                                const SweepSettings& settings) {
-    const std::size_t errors = settings.ErrorPercents.size();
-    std::vector<std::optional<BestPerTileFigures>> curve(errors);
-    if (settings.Kinds.size() != TransformKindCount) {
-        return curve;
+std::optional<BestPerTileFigures> BestPerTilePoint(std::span<const SweepPoint> points,
+                                                   const SweepSettings& settings,
+                                                   std::size_t error) {
+    if (settings.Kinds.size() != TransformKindCount || error >= settings.ErrorPercents.size()) {
+        return std::nullopt;
     }
-    // Per error, the six kinds' results in page order.
-    std::vector<std::vector<const ConversionResult*>> found(
-        errors, std::vector<const ConversionResult*>(TransformKindCount, nullptr));
+    // The six kinds' results at the error, in page order.
+    std::vector<const ConversionResult*> found(TransformKindCount, nullptr);
     for (const SweepPoint& p : points) {
         const auto kind = static_cast<std::size_t>(p.Kind);
-        for (std::size_t e = 0; e < errors && kind < TransformKindCount; ++e) {
-            if (p.ErrorPercent() == settings.ErrorPercents[e]) {
-                found[e][kind] = &p.Result;
-            }
+        if (kind < TransformKindCount && p.ErrorPercent() == settings.ErrorPercents[error]) {
+            found[kind] = &p.Result;
         }
     }
-    for (std::size_t e = 0; e < errors; ++e) {
-        if (std::any_of(found[e].begin(), found[e].end(), [](auto* r) { return !r; })) {
-            continue;
-        }
-        std::vector<ConversionResult> six;
-        six.reserve(TransformKindCount);
-        for (const ConversionResult* r : found[e]) {
-            // The figures need the tiles alone.
-            ConversionResult figuresOnly;
-            figuresOnly.Settings = r->Settings;
-            figuresOnly.RegionWidth = r->RegionWidth;
-            figuresOnly.RegionHeight = r->RegionHeight;
-            figuresOnly.Tiles = r->Tiles;
-            six.push_back(std::move(figuresOnly));
-        }
-        curve[e] = BestFigures(six, TileWinners(six));
+    if (std::any_of(found.begin(), found.end(), [](auto* r) { return !r; })) {
+        return std::nullopt;
+    }
+    std::vector<ConversionResult> six;
+    six.reserve(TransformKindCount);
+    for (const ConversionResult* r : found) {
+        // The figures need the tiles alone.
+        ConversionResult figuresOnly;
+        figuresOnly.Settings = r->Settings;
+        figuresOnly.RegionWidth = r->RegionWidth;
+        figuresOnly.RegionHeight = r->RegionHeight;
+        figuresOnly.Tiles = r->Tiles;
+        six.push_back(std::move(figuresOnly));
+    }
+    return BestFigures(six, TileWinners(six));
+}
+
+std::vector<std::optional<BestPerTileFigures>> BestPerTileCurve(std::span<const SweepPoint> points,
+                                                                const SweepSettings& settings) {
+    std::vector<std::optional<BestPerTileFigures>> curve(settings.ErrorPercents.size());
+    for (std::size_t e = 0; e < curve.size(); ++e) {
+        curve[e] = BestPerTilePoint(points, settings, e);
     }
     return curve;
 }

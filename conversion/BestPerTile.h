@@ -53,3 +53,7 @@ BestPerTileFigures BestFigures(std::span<const ConversionResult> results,
 // error still missing one, and nothing at all unless the settings' kinds are the six.
 std::vector<std::optional<BestPerTileFigures>> BestPerTileCurve(std::span<const SweepPoint> points,
                                                                 const SweepSettings& settings);
+// The same for one error of the settings, by its index.
+std::optional<BestPerTileFigures> BestPerTilePoint(std::span<const SweepPoint> points,
+                                                   const SweepSettings& settings,
+                                                   std::size_t error);

@@ -63,9 +63,9 @@ void BestTileTest::comparesTilesAtThePagesSetting() {
     auto* map = d.Find<TileMapView>(QStringLiteral("BestTileMap"));
     QCOMPARE(map->Count(), 8);
     for (std::size_t t = 0; t < winners.size(); ++t) {
-        QCOMPARE(map->Colors()[t], map->Colors()[std::find(winners.begin(), winners.end(),
-                                                           winners[t]) -
-                                                 winners.begin()]);
+        QCOMPARE(
+            map->Colors()[t],
+            map->Colors()[std::find(winners.begin(), winners.end(), winners[t]) - winners.begin()]);
     }
     const QString legend = d.Find<QLabel>(QStringLiteral("BestTileLegend"))->text();
     const auto d42d = std::count(winners.begin(), winners.end(), std::size_t(4));
@@ -89,9 +89,8 @@ void BestTileTest::comparesTilesAtThePagesSetting() {
     QCOMPARE(written.size(), loaded.size());
     for (int y : {0, 100, 255, 299}) {
         for (int x : {0, 200, 255, 256, 399}) {
-            const QRgb want = x < 256 && y < 256
-                                  ? expected.Pixels[std::size_t(y) * 256 + x]
-                                  : loaded.pixel(x, y);
+            const QRgb want =
+                x < 256 && y < 256 ? expected.Pixels[std::size_t(y) * 256 + x] : loaded.pixel(x, y);
             QCOMPARE(written.pixel(x, y) | 0xFF000000u, want | 0xFF000000u);
         }
     }
