@@ -30,5 +30,7 @@ struct BatchOptions {
     // Where the converted images go, when asked for.
     std::optional<std::string> ImagesFolder;
     bool Header = true;
+    // A seventh block of rows, the best transform for every tile (all six kinds needed).
+    bool BestPerTile = false;
     bool Help = false;
 };

@@ -1,12 +1,14 @@
 #include "BatchRun.h"
 
 #include "AvailableMemory.h"
+#include "BestPerTile.h"
 #include "BmpError.h"
 #include "BmpReader.h"
 #include "BmpWriter.h"
 #include "CsvWriter.h"
 #include "InputImage.h"
 #include "OutputError.h"
+#include "ParallelFor.h"
 #include "ResultRow.h"
 #include "Sweep.h"
 
@@ -111,6 +113,14 @@ bool BatchRun::ConvertOne(const std::string& path) {
         // The whole image with its square replaced, for each bitmap written.
         needed += static_cast<std::uint64_t>(image.Pixels.size()) * sizeof(std::uint32_t);
     }
+    if (options.BestPerTile) {
+        // One tile count's six kinds at every error, with their pixels and error maps, and the
+        // composed result.
+        const auto region = static_cast<std::uint64_t>(std::min(image.Width, side)) *
+                            static_cast<std::uint64_t>(std::min(image.Height, side));
+        needed += (TransformKindCount * options.ErrorPercents.size() + 1) * region *
+                  (sizeof(std::uint32_t) + 1);
+    }
     const std::uint64_t available = AvailableMemoryBytes();
     if (needed > available) {
         Message(path + ": needs " + Bytes(needed) + " of memory, but only " + Bytes(available) +
@@ -120,7 +130,16 @@ bool BatchRun::ConvertOne(const std::string& path) {
 
     bool succeeded = true;
     pointsDone = 0;
-    pointsOfImage = options.Kinds.size() * tileCounts.size() * options.ErrorPercents.size();
+    pointsOfImage = (options.Kinds.size() + (options.BestPerTile ? 1 : 0)) * tileCounts.size() *
+                    options.ErrorPercents.size();
+    if (options.BestPerTile) {
+        try {
+            return ConvertWithBest(path, image, settings, tileCounts);
+        } catch (const std::bad_alloc&) {
+            Message(path + ": out of memory");
+            return false;
+        }
+    }
     const RgbView view{image.Pixels.data(), image.Width, image.Height, image.Width};
     try {
         for (TransformKind kind : options.Kinds) {
@@ -131,7 +150,9 @@ bool BatchRun::ConvertOne(const std::string& path) {
                     view, options.Jobs, [&](SweepPoint&& point, std::size_t, std::size_t) {
                         rows.WriteRow(ResultRow::Fields(path, image.Width, image.Height, point));
                         if (options.ImagesFolder) {
-                            succeeded = WriteResult(path, image, point) && succeeded;
+                            succeeded = WriteResult(path, image, point.Result,
+                                                    WithoutSpaces(Describe(point.Kind).Caption)) &&
+                                        succeeded;
                         }
                         ShowProgress(path, point);
                     });
@@ -145,9 +166,64 @@ bool BatchRun::ConvertOne(const std::string& path) {
     return succeeded;
 }
 
+bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
+                               SweepSettings settings,
+                               const std::vector<std::int32_t>& tileCounts) {
+    const RgbView view{image.Pixels.data(), image.Width, image.Height, image.Width};
+    const std::size_t counts = tileCounts.size();
+    // held[block][count]: the rows of each kind as given, then of the best per tile.
+    const std::size_t blocks = options.Kinds.size() + 1;
+    std::vector<std::vector<std::vector<std::vector<std::string>>>> held(
+        blocks, std::vector<std::vector<std::vector<std::string>>>(counts));
+    const auto threads =
+        static_cast<std::int32_t>(options.Jobs == 0 ? HardwareThreads() : options.Jobs);
+    bool succeeded = true;
+    settings.KeepPixels = true;
+    for (std::size_t c = 0; c < counts; ++c) {
+        settings.TileCount = tileCounts[c];
+        // Per kind in page order, its point at every error.
+        std::vector<std::vector<SweepPoint>> byKind(TransformKindCount);
+        for (std::size_t k = 0; k < options.Kinds.size(); ++k) {
+            const TransformKind kind = options.Kinds[k];
+            settings.Kinds = {kind};
+            byKind[static_cast<std::size_t>(kind)] = Sweep(settings).Run(view, options.Jobs);
+            for (const SweepPoint& point : byKind[static_cast<std::size_t>(kind)]) {
+                held[k][c].push_back(ResultRow::Fields(path, image.Width, image.Height, point));
+                if (options.ImagesFolder) {
+                    succeeded = WriteResult(path, image, point.Result,
+                                            WithoutSpaces(Describe(kind).Caption)) &&
+                                succeeded;
+                }
+                ShowProgress(path, point);
+            }
+        }
+        for (std::size_t e = 0; e < settings.ErrorPercents.size(); ++e) {
+            std::vector<ConversionResult> six;
+            for (auto& points : byKind) {
+                six.push_back(std::move(points[e].Result));
+            }
+            const ConversionResult best = ComposeBestPerTile(six, TileWinners(six), view, threads);
+            held[blocks - 1][c].push_back(
+                ResultRow::Fields(path, image.Width, image.Height, "Best per tile", best));
+            if (options.ImagesFolder) {
+                succeeded = WriteResult(path, image, best, "BestPerTile") && succeeded;
+            }
+            ++pointsDone;
+        }
+    }
+    for (const auto& block : held) {
+        for (const auto& count : block) {
+            for (const auto& row : count) {
+                rows.WriteRow(row);
+            }
+        }
+    }
+    rows.Flush();
+    return succeeded;
+}
+
 bool BatchRun::WriteResult(const std::string& path, const BmpImage& image,
-                           const SweepPoint& point) {
-    const ConversionResult& result = point.Result;
+                           const ConversionResult& result, std::string_view transform) {
     std::vector<std::uint32_t> pixels = image.Pixels;
     const auto width = static_cast<std::size_t>(image.Width);
     const auto regionWidth = static_cast<std::size_t>(result.RegionWidth);
@@ -156,8 +232,8 @@ bool BatchRun::WriteResult(const std::string& path, const BmpImage& image,
                     regionWidth, pixels.begin() + static_cast<std::ptrdiff_t>(y * width));
     }
     const std::string file = (std::filesystem::path(*options.ImagesFolder) /
-                              ResultFileName(path, point.Kind, result.Settings.TileCount,
-                                             point.ErrorPercent(), result.Settings.Options))
+                              ResultFileName(path, transform, result.Settings.TileCount,
+                                             result.Settings.ErrorPercent, result.Settings.Options))
                                  .string();
     try {
         WriteBmpFile(file, image.Width, image.Height, pixels.data(), pixels.size());
@@ -189,9 +265,17 @@ void BatchRun::ShowProgress(const std::string& path, const SweepPoint& point) {
 std::string BatchRun::ResultFileName(std::string_view image, TransformKind kind,
                                      std::int32_t tileCount, double percent,
                                      const TransformOptions& options) {
-    std::string name = std::filesystem::path(image).stem().string() + "_" +
-                       WithoutSpaces(Describe(kind).Caption) + "_" + std::to_string(tileCount) +
-                       "tiles_" + ResultRow::Number(percent) + "pct";
+    return ResultFileName(image, WithoutSpaces(Describe(kind).Caption), tileCount, percent,
+                          options);
+}
+
+std::string BatchRun::ResultFileName(std::string_view image, std::string_view transform,
+                                     std::int32_t tileCount, double percent,
+                                     const TransformOptions& options) {
+    std::string name = std::filesystem::path(image).stem().string();
+    name += '_';
+    name += transform;
+    name += '_' + std::to_string(tileCount) + "tiles_" + ResultRow::Number(percent) + "pct";
     // Only the options that are not the defaults, in the order of the row's columns.
     const TransformOptions defaults;
     const auto append = [&name](const std::string& part) {

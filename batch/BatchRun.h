@@ -2,6 +2,8 @@
 
 #include "BatchOptions.h"
 #include "BmpImage.h"
+#include "ConversionResult.h"
+#include "SweepSettings.h"
 #include "TransformKind.h"
 
 #include <cstdint>
@@ -33,6 +35,10 @@ public:
     static std::string ResultFileName(std::string_view image, TransformKind kind,
                                       std::int32_t tileCount, double percent,
                                       const TransformOptions& options = {});
+    // The same with the part that names the transform given: "BestPerTile".
+    static std::string ResultFileName(std::string_view image, std::string_view transform,
+                                      std::int32_t tileCount, double percent,
+                                      const TransformOptions& options = {});
 
     // The smallest power of two at least side (and at least 1).
     static std::int32_t CoveringSide(std::int32_t side);
@@ -40,8 +46,14 @@ public:
 private:
     // Converts one image; false when it failed in any way.
     bool ConvertOne(const std::string& path);
-    // The image with its converted square replaced, written to the images folder.
-    bool WriteResult(const std::string& path, const BmpImage& image, const SweepPoint& point);
+    // With --best-per-tile: the six kinds one tile count at a time, each count's best per tile
+    // composed from them, and the rows held until the image is done, then written in order.
+    bool ConvertWithBest(const std::string& path, const BmpImage& image, SweepSettings settings,
+                         const std::vector<std::int32_t>& tileCounts);
+    // The image with its converted square replaced, written to the images folder under the
+    // name of transform (a caption without spaces, or "BestPerTile").
+    bool WriteResult(const std::string& path, const BmpImage& image, const ConversionResult& result,
+                     std::string_view transform);
     void Message(const std::string& text);
     void ShowProgress(const std::string& path, const SweepPoint& point);
 

@@ -197,6 +197,9 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
         } else if (name == "--no-header") {
             flag();
             options.Header = false;
+        } else if (name == "--best-per-tile") {
+            flag();
+            options.BestPerTile = true;
         } else if (name == "--transforms") {
             options.Kinds = ParseKinds(name, value());
         } else if (name == "--tiles") {
@@ -233,6 +236,14 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
     }
     if (options.Inputs.empty() && !options.Help) {
         throw UsageError("no image or folder given");
+    }
+    if (options.BestPerTile) {
+        std::vector<TransformKind> kinds = options.Kinds;
+        std::sort(kinds.begin(), kinds.end());
+        kinds.erase(std::unique(kinds.begin(), kinds.end()), kinds.end());
+        if (kinds.size() != TransformKindCount) {
+            throw UsageError("--best-per-tile: needs all six transforms (--transforms all)");
+        }
     }
     return options;
 }
@@ -271,6 +282,10 @@ Options:
                       image, transform, tile count and error, e.g.
                       chelsea_256x256_DCT1D_8tiles_5pct.bmp, and the options that are not
                       the defaults: chelsea_256x256_DCT1D_8tiles_5pct_orthonormal_all_kept.bmp
+  --best-per-tile     for each image, a seventh block "Best per tile" after the six: each
+                      tile from the transform that keeps the fewest of its coefficients
+                      (see the README); needs all six transforms; with --images, its
+                      bitmaps too (chelsea_256x256_BestPerTile_8tiles_5pct.bmp)
   --no-header         leave out the header line
   -h, --help          show this text
 

@@ -6,7 +6,12 @@
 
 std::vector<std::string> ResultRow::Fields(const std::string& image, std::int32_t width,
                                            std::int32_t height, const SweepPoint& point) {
-    const ConversionResult& result = point.Result;
+    return Fields(image, width, height, Describe(point.Kind).Caption, point.Result);
+}
+
+std::vector<std::string> ResultRow::Fields(const std::string& image, std::int32_t width,
+                                           std::int32_t height, std::string_view transform,
+                                           const ConversionResult& result) {
     const ConversionSettings& settings = result.Settings;
     if (settings.TileCount < 1) {
         throw std::invalid_argument("ResultRow: tile count " + std::to_string(settings.TileCount) +
@@ -16,10 +21,10 @@ std::vector<std::string> ResultRow::Fields(const std::string& image, std::int32_
     return {image,
             std::to_string(width),
             std::to_string(height),
-            std::string(Describe(point.Kind).Caption),
+            std::string(transform),
             std::to_string(settings.Side),
             std::to_string(settings.Side / settings.TileCount),
-            Number(point.ErrorPercent()),
+            Number(settings.ErrorPercent),
             settings.ColorCorrection ? "yes" : "no",
             Number(result.KeptPercent[0]),
             Number(result.KeptPercent[1]),

@@ -24,4 +24,8 @@ public:
     // image is the name the row gives the image, width x height its size.
     static std::vector<std::string> Fields(const std::string& image, std::int32_t width,
                                            std::int32_t height, const SweepPoint& point);
+    // The same for a result of the given transform column ("Best per tile").
+    static std::vector<std::string> Fields(const std::string& image, std::int32_t width,
+                                           std::int32_t height, std::string_view transform,
+                                           const ConversionResult& result);
 };

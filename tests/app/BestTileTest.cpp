@@ -4,12 +4,16 @@
 #include "BestTileTab.h"
 #include "BitmapFile.h"
 #include "ConvertImage.h"
+#include "ResultRow.h"
 #include "TileMapView.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
+
+#include <cstdlib>
 
 // The Best per tile tab in the window: it converts off the GUI thread at the active page's
 // setting, shows the winners, the composed image and the figures, adds a Compare row, saves,
@@ -58,6 +62,26 @@ void BestTileTest::comparesTilesAtThePagesSetting() {
     QCOMPARE(tab->Result()->Pixels, expected.Pixels);
     QCOMPARE(tab->Result()->MeanKeptPercent, expected.MeanKeptPercent);
     QCOMPARE(tab->Result()->Quality.Mse, expected.Quality.Mse);
+
+    // tarvish-batch gives the same figures for the same setting, to the bit.
+    QTemporaryDir rowsDir;
+    const QString rowsPath = rowsDir.filePath(QStringLiteral("rows.csv"));
+    const QString command =
+        QStringLiteral("'%1' --best-per-tile --side 256 --tiles 8 --errors 5 --dct-scaling "
+                       "orthonormal --levels all --no-header --output '%2' '%3'")
+            .arg(QStringLiteral(TARVISH_BATCH), rowsPath, path);
+    QCOMPARE(std::system(command.toLocal8Bit().constData()), 0);
+    QFile rows(rowsPath);
+    QVERIFY(rows.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(rows.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 7);
+    const QStringList f = lines.last().split(',');
+    QCOMPARE(f[3], QStringLiteral("Best per tile"));
+    const auto exact = [](double v) { return QString::fromStdString(ResultRow::Number(v)); };
+    QCOMPARE(f[11], exact(tab->Result()->MeanKeptPercent));
+    QCOMPARE(f[12], exact(tab->Result()->Quality.Mse));
+    QCOMPARE(f[14], exact(*tab->Result()->Quality.Ssim));
+    QCOMPARE(f[15], QString::number(tab->Result()->Quality.MaxError));
 
     // The map has a tile per tile, coloured by winner, and the legend counts them.
     auto* map = d.Find<TileMapView>(QStringLiteral("BestTileMap"));

@@ -1,6 +1,7 @@
 // Runs the real tarvish-batch program and checks what it prints, writes and returns.
 
 #include "BatchRun.h"
+#include "BestPerTile.h"
 #include "BmpError.h"
 #include "BmpReader.h"
 #include "ConversionFigures.h"
@@ -300,6 +301,59 @@ TEST_F(BatchCommand, ConvertsWithTheTransformOptions) {
     EXPECT_TRUE(fs::exists(images / "chelsea_200x150_DCT2D_2tiles_10pct_orthonormal_all_kept.bmp"));
 }
 
+TEST_F(BatchCommand, AddsTheBestPerTileAsTheCoreComposesIt) {
+    const fs::path images = folder / "images";
+    const Outcome outcome =
+        Run({Chelsea200, "--best-per-tile", "--tiles", "1,4", "--errors", "5,20", "--dct-scaling",
+             "orthonormal", "--levels", "all", "--images", images.string()});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    const std::vector<std::string> lines = Lines(outcome.Out);
+    // Seven blocks of two tile counts at two errors, the best per tile last.
+    ASSERT_EQ(lines.size(), 1u + 7 * 2 * 2);
+    const BmpImage original = ReadBmpFile(Chelsea200);
+    const RgbView view{original.Pixels.data(), original.Width, original.Height, original.Width};
+    for (std::size_t block = 0; block < 7; ++block) {
+        for (std::size_t i = 0; i < 4; ++i) {
+            const std::vector<std::string> f = Fields(lines[1 + block * 4 + i]);
+            const std::string expected =
+                block < 6 ? std::string(TransformKinds()[block].Caption) : "Best per tile";
+            ASSERT_EQ(f[3], expected);
+            EXPECT_EQ(f[5], i < 2 ? "256" : "64");
+            if (block < 6) {
+                continue;
+            }
+            ConversionSettings settings;
+            settings.Side = 256;
+            settings.TileCount = i < 2 ? 1 : 4;
+            settings.SetErrorPercent(i % 2 == 0 ? 5.0 : 20.0);
+            settings.Options = {DctScaling::Orthonormal, AllWaveletLevels, KeepRule::Error};
+            std::vector<ConversionResult> six;
+            for (const TransformKindInfo& kind : TransformKinds()) {
+                six.push_back(ConvertImage(view, kind.Kind, settings, 1));
+            }
+            const ConversionResult best = ComposeBestPerTile(six, TileWinners(six), view);
+            for (std::size_t c = 0; c < 3; ++c) {
+                EXPECT_TRUE(SameBits(Number(f[8 + c]), best.KeptPercent[c])) << f[8 + c];
+            }
+            EXPECT_TRUE(SameBits(Number(f[11]), best.MeanKeptPercent));
+            EXPECT_TRUE(SameBits(Number(f[12]), best.Quality.Mse));
+            EXPECT_TRUE(SameBits(Number(f[14]), *best.Quality.Ssim));
+            EXPECT_EQ(f[15], std::to_string(best.Quality.MaxError));
+            const BmpImage written = ReadBmpFile(
+                (images / BatchRun::ResultFileName(Chelsea200, "BestPerTile", settings.TileCount,
+                                                   settings.ErrorPercent, settings.Options))
+                    .string());
+            for (int y = 0; y < best.RegionHeight; ++y) {
+                for (int x = 0; x < best.RegionWidth; ++x) {
+                    ASSERT_EQ(written.Pixels[std::size_t(y) * written.Width + x],
+                              best.Pixels[std::size_t(y) * best.RegionWidth + x]);
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(fs::exists(images / "chelsea_200x150_BestPerTile_4tiles_5pct_orthonormal_all.bmp"));
+}
+
 TEST_F(BatchCommand, GivesTheSameRowsOnOneThreadAndOnTwo) {
     const std::vector<std::string> common = {
         Chelsea200, "--transforms", "D4 1D,DCT 2D", "--tiles",
@@ -399,6 +453,8 @@ TEST_F(BatchCommand, RefusesUsageErrorsBeforeAnyWork) {
         {{Coffee, "--errors", "5,500"}, "--errors: 500 is not a percentage from 0 to 100"},
         {{Coffee, "--side", "300"}, "--side: 300 is not a power of two from 1 to 16384"},
         {{Coffee, "--verbose"}, "unknown option --verbose"},
+        {{Coffee, "--best-per-tile", "--transforms", "DCT 2D,Haar 2D"},
+         "--best-per-tile: needs all six transforms (--transforms all)"},
         {{}, "no image or folder given"},
     };
     for (const auto& c : cases) {
