@@ -11,7 +11,9 @@
 #include "Quality.h"
 #include "QualityText.h"
 #include "TextOf.h"
+#include "Threads.h"
 #include "TileMapView.h"
+#include "ToolButton.h"
 #include "TransformKind.h"
 
 #include <QApplication>
@@ -27,7 +29,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -44,26 +45,9 @@ QString Caption(std::size_t kind) {
     return TextOf(TransformKinds()[kind].Caption);
 }
 
-QString CompText(double percent) {
-    // printf's rounding, as the pages' Comp caption has it.
-    char text[64];
-    std::snprintf(text, sizeof text, "Comp : %3.2f %%", percent);
-    return QString::fromLatin1(text);
-}
-
 QString FiguresLine(const ConversionResult& r) {
-    return CompText(r.MeanKeptPercent) + QStringLiteral("   ") + QualityCaption(r.Quality);
-}
-
-QToolButton* Button(QWidget* parent, const char* name, const QString& text, const QString& tip,
-                    QStyle::StandardPixmap icon) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(text);
-    button->setToolTip(tip);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    return button;
+    return TransformThread::CompressCaption(r.MeanKeptPercent) + QStringLiteral("   ") +
+           QualityCaption(r.Quality);
 }
 
 bool LikeForLike(const TransformOptions& o) {
@@ -74,20 +58,22 @@ bool LikeForLike(const TransformOptions& o) {
 
 BestTileTab::BestTileTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("BestTileTab"));
-    compareButton = Button(this, "BestTileButton", QStringLiteral("Compare tiles"),
-                           QStringLiteral("Convert the image with all six transforms at the "
-                                          "active page's setting and find the best for every "
-                                          "tile"),
-                           QStyle::SP_MediaPlay);
-    stopButton = Button(this, "BestTileStopButton", QStringLiteral("Stop"),
-                        QStringLiteral("Stop comparing the tiles"), QStyle::SP_MediaStop);
-    saveButton = Button(this, "BestTileSaveButton", QStringLiteral("Save image..."),
-                        QStringLiteral("Save the composed image as BMP or PNG"),
-                        QStyle::SP_DialogSaveButton);
-    likeButton = Button(this, "BestTileLikeForLikeButton", QStringLiteral("Compare like for like"),
-                        QStringLiteral("Set Like for like (orthonormal DCT, all levels) and "
-                                       "compare the tiles again"),
-                        QStyle::SP_BrowserReload);
+    compareButton =
+        MakeToolButton(this, "BestTileButton", QStringLiteral("Compare tiles"),
+                       QStringLiteral("Convert the image with all six transforms at the "
+                                      "active page's setting and find the best for every "
+                                      "tile"),
+                       QStyle::SP_MediaPlay);
+    stopButton = MakeToolButton(this, "BestTileStopButton", QStringLiteral("Stop"),
+                                QStringLiteral("Stop comparing the tiles"), QStyle::SP_MediaStop);
+    saveButton = MakeToolButton(this, "BestTileSaveButton", QStringLiteral("Save image..."),
+                                QStringLiteral("Save the composed image as BMP or PNG"),
+                                QStyle::SP_DialogSaveButton);
+    likeButton =
+        MakeToolButton(this, "BestTileLikeForLikeButton", QStringLiteral("Compare like for like"),
+                       QStringLiteral("Set Like for like (orthonormal DCT, all levels) and "
+                                      "compare the tiles again"),
+                       QStyle::SP_BrowserReload);
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("BestTileProgressBar"));
     progress->setRange(0, static_cast<int>(TransformKindCount));

@@ -11,6 +11,7 @@
 #include "ResultRow.h"
 #include "Sweep.h"
 #include "TextOf.h"
+#include "ToolButton.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -63,17 +64,6 @@ double Quality(const SweepPoint& point, CurvesTab::Measure measure) {
         return q.Ssim ? *q.Ssim : std::numeric_limits<double>::quiet_NaN();
     }
     return q.PsnrDb;
-}
-
-QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& tip,
-                        QStyle::StandardPixmap icon) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(text);
-    button->setToolTip(tip);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    return button;
 }
 
 } // namespace
@@ -172,20 +162,21 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     measureBox->addItem(QStringLiteral("PSNR (dB)"));
     measureBox->addItem(QStringLiteral("SSIM"));
     measureBox->setToolTip(QStringLiteral("The quality the curves show"));
-    sweepButton = MakeButton(this, "SweepButton", QStringLiteral("Sweep"),
-                             QStringLiteral("Convert the image with all six transforms at 15 "
-                                            "permitted errors, at the active page's image size, "
-                                            "tiles and colour correction"),
-                             QStyle::SP_MediaPlay);
-    cancelButton =
-        MakeButton(this, "SweepCancelButton", QStringLiteral("Cancel"),
-                   QStringLiteral("Stop the sweep; the points so far stay"), QStyle::SP_MediaStop);
-    csvButton = MakeButton(this, "SweepExportCsvButton", QStringLiteral("CSV..."),
-                           QStringLiteral("Save the sweep's figures as a CSV file"),
-                           QStyle::SP_DialogSaveButton);
-    pngButton =
-        MakeButton(this, "SweepExportPngButton", QStringLiteral("PNG..."),
-                   QStringLiteral("Save the chart as a PNG image"), QStyle::SP_DialogSaveButton);
+    sweepButton =
+        MakeToolButton(this, "SweepButton", QStringLiteral("Sweep"),
+                       QStringLiteral("Convert the image with all six transforms at 15 "
+                                      "permitted errors, at the active page's image size, "
+                                      "tiles and colour correction"),
+                       QStyle::SP_MediaPlay);
+    cancelButton = MakeToolButton(this, "SweepCancelButton", QStringLiteral("Cancel"),
+                                  QStringLiteral("Stop the sweep; the points so far stay"),
+                                  QStyle::SP_MediaStop);
+    csvButton = MakeToolButton(this, "SweepExportCsvButton", QStringLiteral("CSV..."),
+                               QStringLiteral("Save the sweep's figures as a CSV file"),
+                               QStyle::SP_DialogSaveButton);
+    pngButton = MakeToolButton(this, "SweepExportPngButton", QStringLiteral("PNG..."),
+                               QStringLiteral("Save the chart as a PNG image"),
+                               QStyle::SP_DialogSaveButton);
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("SweepProgressBar"));
     progress->setRange(0, 1);
