@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Bjontegaard.h"
 #include "SweepSettings.h"
 #include "TransformKind.h"
 #include "TransformOptions.h"
@@ -32,5 +33,12 @@ struct BatchOptions {
     bool Header = true;
     // A seventh block of rows, the best transform for every tile (all six kinds needed).
     bool BestPerTile = false;
+    // One row per tile of every conversion of the transforms, to this file.
+    std::optional<std::string> TileRowsFile;
+    // The curve the BD figures are against (a caption as Describe spells it, or "Best per
+    // tile"), their method and their file.
+    std::optional<std::string> BdReference;
+    BdMethod Method = BdMethod::CubicFit;
+    std::optional<std::string> BdOutput;
     bool Help = false;
 };

@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include "AvailableMemory.h"
+#include "BdRows.h"
 #include "BestPerTile.h"
 #include "BmpError.h"
 #include "BmpReader.h"
@@ -11,6 +12,7 @@
 #include "ParallelFor.h"
 #include "ResultRow.h"
 #include "Sweep.h"
+#include "TileRows.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,8 +39,10 @@ std::string WithoutSpaces(std::string_view text) {
 
 } // namespace
 
-BatchRun::BatchRun(const BatchOptions& options, CsvWriter& rows, std::FILE* messages, bool progress)
-    : options(options), rows(rows), messages(messages), progress(progress) {
+BatchRun::BatchRun(const BatchOptions& options, CsvWriter& rows, std::FILE* messages, bool progress,
+                   CsvWriter* tileRows, CsvWriter* bdRows)
+    : options(options), rows(rows), tileRows(tileRows), bdRows(bdRows), messages(messages),
+      progress(progress) {
     if (messages == nullptr) {
         throw std::invalid_argument("BatchRun: no stream for messages");
     }
@@ -48,9 +52,17 @@ int BatchRun::Run() {
     bool failed = false;
     try {
         if (options.Header) {
-            const auto& columns = ResultRow::Columns();
-            rows.WriteRow(std::vector<std::string>(columns.begin(), columns.end()));
-            rows.Flush();
+            const auto header = [](CsvWriter& writer, const auto& columns) {
+                writer.WriteRow(std::vector<std::string>(columns.begin(), columns.end()));
+                writer.Flush();
+            };
+            header(rows, ResultRow::Columns());
+            if (tileRows) {
+                header(*tileRows, TileRows::Columns());
+            }
+            if (bdRows) {
+                header(*bdRows, BdRows::Columns());
+            }
         }
         const std::vector<InputImage> inputs = ListInputImages(options.Inputs);
         imageCount = inputs.size();
@@ -67,6 +79,11 @@ int BatchRun::Run() {
             std::fputs("\r\033[K", messages);
         }
         rows.Close();
+        for (CsvWriter* writer : {tileRows, bdRows}) {
+            if (writer) {
+                writer->Close();
+            }
+        }
     } catch (const OutputError& error) {
         Message(error.what());
         return 1;
@@ -141,14 +158,25 @@ bool BatchRun::ConvertOne(const std::string& path) {
         }
     }
     const RgbView view{image.Pixels.data(), image.Width, image.Height, image.Width};
+    Curves curves(tileCounts.size());
     try {
         for (TransformKind kind : options.Kinds) {
-            for (std::int32_t count : tileCounts) {
+            for (std::size_t c = 0; c < tileCounts.size(); ++c) {
                 settings.Kinds = {kind};
-                settings.TileCount = count;
+                settings.TileCount = tileCounts[c];
+                curves[c].emplace_back(std::string(Describe(kind).Caption), std::vector<RdPoint>{});
                 Sweep(settings).Run(
                     view, options.Jobs, [&](SweepPoint&& point, std::size_t, std::size_t) {
                         rows.WriteRow(ResultRow::Fields(path, image.Width, image.Height, point));
+                        curves[c].back().second.push_back(
+                            {point.Result.MeanKeptPercent, point.Result.Quality.PsnrDb});
+                        if (tileRows) {
+                            std::vector<std::vector<std::string>> tiles;
+                            TileRows::Append(tiles, path, Describe(kind).Caption, point.Result);
+                            for (const auto& row : tiles) {
+                                tileRows->WriteRow(row);
+                            }
+                        }
                         if (options.ImagesFolder) {
                             succeeded = WriteResult(path, image, point.Result,
                                                     WithoutSpaces(Describe(point.Kind).Caption)) &&
@@ -159,11 +187,31 @@ bool BatchRun::ConvertOne(const std::string& path) {
                 rows.Flush();
             }
         }
+        WriteBd(path, side, tileCounts, curves);
     } catch (const std::bad_alloc&) {
         Message(path + ": out of memory");
         return false;
     }
     return succeeded;
+}
+
+void BatchRun::WriteBd(const std::string& path, std::int32_t side,
+                       const std::vector<std::int32_t>& counts, const Curves& curves) {
+    if (tileRows) {
+        tileRows->Flush();
+    }
+    if (!bdRows) {
+        return;
+    }
+    std::vector<std::vector<std::string>> bd;
+    for (std::size_t c = 0; c < counts.size(); ++c) {
+        BdRows::Append(bd, path, side, counts[c], options.ColorCorrection, *options.BdReference,
+                       curves[c], options.Method, options.Options);
+    }
+    for (const auto& row : bd) {
+        bdRows->WriteRow(row);
+    }
+    bdRows->Flush();
 }
 
 bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
@@ -175,6 +223,10 @@ bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
     const std::size_t blocks = options.Kinds.size() + 1;
     std::vector<std::vector<std::vector<std::vector<std::string>>>> held(
         blocks, std::vector<std::vector<std::vector<std::string>>>(counts));
+    // The tile rows likewise, and each block's curve per count.
+    std::vector<std::vector<std::vector<std::vector<std::string>>>> heldTiles(
+        blocks, std::vector<std::vector<std::vector<std::string>>>(counts));
+    Curves curves(counts);
     const auto threads =
         static_cast<std::int32_t>(options.Jobs == 0 ? HardwareThreads() : options.Jobs);
     bool succeeded = true;
@@ -187,8 +239,11 @@ bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
             const TransformKind kind = options.Kinds[k];
             settings.Kinds = {kind};
             byKind[static_cast<std::size_t>(kind)] = Sweep(settings).Run(view, options.Jobs);
+            curves[c].emplace_back(std::string(Describe(kind).Caption), std::vector<RdPoint>{});
             for (const SweepPoint& point : byKind[static_cast<std::size_t>(kind)]) {
                 held[k][c].push_back(ResultRow::Fields(path, image.Width, image.Height, point));
+                curves[c].back().second.push_back(
+                    {point.Result.MeanKeptPercent, point.Result.Quality.PsnrDb});
                 if (options.ImagesFolder) {
                     succeeded = WriteResult(path, image, point.Result,
                                             WithoutSpaces(Describe(kind).Caption)) &&
@@ -197,12 +252,27 @@ bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
                 ShowProgress(path, point);
             }
         }
+        curves[c].emplace_back("Best per tile", std::vector<RdPoint>{});
         for (std::size_t e = 0; e < settings.ErrorPercents.size(); ++e) {
             std::vector<ConversionResult> six;
             for (auto& points : byKind) {
                 six.push_back(std::move(points[e].Result));
             }
-            const ConversionResult best = ComposeBestPerTile(six, TileWinners(six), view, threads);
+            const std::vector<std::size_t> winners = TileWinners(six);
+            if (tileRows) {
+                // The kinds' tile rows of this error, in the order the kinds were given.
+                for (std::size_t k = 0; k < options.Kinds.size(); ++k) {
+                    const auto kind = static_cast<std::size_t>(options.Kinds[k]);
+                    std::vector<bool> won(winners.size());
+                    for (std::size_t t = 0; t < winners.size(); ++t) {
+                        won[t] = winners[t] == kind;
+                    }
+                    TileRows::Append(heldTiles[k][c], path, Describe(options.Kinds[k]).Caption,
+                                     six[kind], &won);
+                }
+            }
+            const ConversionResult best = ComposeBestPerTile(six, winners, view, threads);
+            curves[c].back().second.push_back({best.MeanKeptPercent, best.Quality.PsnrDb});
             held[blocks - 1][c].push_back(
                 ResultRow::Fields(path, image.Width, image.Height, "Best per tile", best));
             if (options.ImagesFolder) {
@@ -219,6 +289,16 @@ bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
         }
     }
     rows.Flush();
+    if (tileRows) {
+        for (const auto& block : heldTiles) {
+            for (const auto& count : block) {
+                for (const auto& row : count) {
+                    tileRows->WriteRow(row);
+                }
+            }
+        }
+    }
+    WriteBd(path, settings.Side, tileCounts, curves);
     return succeeded;
 }
 

@@ -3,6 +3,7 @@
 #include "BatchOptions.h"
 #include "BmpImage.h"
 #include "ConversionResult.h"
+#include "RdPoints.h"
 #include "SweepSettings.h"
 #include "TransformKind.h"
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class CsvWriter;
@@ -22,7 +24,9 @@ struct SweepPoint;
 // after every conversion.
 class BatchRun {
 public:
-    BatchRun(const BatchOptions& options, CsvWriter& rows, std::FILE* messages, bool progress);
+    // tileRows and bdRows take the rows of --tile-rows and --bd-output when asked for.
+    BatchRun(const BatchOptions& options, CsvWriter& rows, std::FILE* messages, bool progress,
+             CsvWriter* tileRows = nullptr, CsvWriter* bdRows = nullptr);
 
     // Writes the rows and closes them. Returns the exit status: 0 when every input was
     // converted, 1 when some input failed or the rows could not be written (which stops the
@@ -55,10 +59,17 @@ private:
     bool WriteResult(const std::string& path, const BmpImage& image, const ConversionResult& result,
                      std::string_view transform);
     void Message(const std::string& text);
+    // Per tile count, each curve's name and points so far, in the order of the rows.
+    using Curves = std::vector<std::vector<std::pair<std::string, std::vector<RdPoint>>>>;
+    // The BD rows of one image, written at once.
+    void WriteBd(const std::string& path, std::int32_t side,
+                 const std::vector<std::int32_t>& counts, const Curves& curves);
     void ShowProgress(const std::string& path, const SweepPoint& point);
 
     const BatchOptions& options;
     CsvWriter& rows;
+    CsvWriter* tileRows;
+    CsvWriter* bdRows;
     std::FILE* messages;
     bool progress;
     std::size_t imageNumber = 0;

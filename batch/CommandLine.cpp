@@ -97,6 +97,28 @@ std::vector<TransformKind> ParseKinds(std::string_view option, std::string_view 
     return kinds;
 }
 
+// A BD reference: a page caption as --transforms takes it, or "Best per tile"; spelt as the
+// rows spell the transform.
+std::string ParseReference(std::string_view option, std::string_view text) {
+    if (Folded(text) == Folded("Best per tile")) {
+        return "Best per tile";
+    }
+    for (const auto& info : TransformKinds()) {
+        if (Folded(info.Caption) == Folded(text)) {
+            return std::string(info.Caption);
+        }
+    }
+    throw UsageError(std::string(option) + ": " + Quoted(text) +
+                     " is not a page caption or Best per tile");
+}
+
+std::string FileName(std::string_view option, std::string_view file) {
+    if (file.empty()) {
+        throw UsageError(std::string(option) + ": the file name is empty");
+    }
+    return std::string(file);
+}
+
 std::vector<std::int32_t> ParseTileCounts(std::string_view option, std::string_view list) {
     std::vector<std::int32_t> counts;
     const std::vector<std::string_view> items = Items(option, list);
@@ -160,6 +182,7 @@ std::size_t ParseJobs(std::string_view option, std::string_view text) {
 
 BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
     BatchOptions options;
+    bool methodGiven = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
@@ -216,6 +239,15 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
                 ParseChoice(name, value(), &ParseLevels, "page, all and 1 to 12");
         } else if (name == "--rule") {
             options.Options.Rule = ParseChoice(name, value(), &ParseRule, "error and kept");
+        } else if (name == "--tile-rows") {
+            options.TileRowsFile = FileName(name, value());
+        } else if (name == "--bd") {
+            options.BdReference = ParseReference(name, value());
+        } else if (name == "--bd-method") {
+            options.Method = ParseChoice(name, value(), &ParseBdMethod, "cubic and pchip");
+            methodGiven = true;
+        } else if (name == "--bd-output") {
+            options.BdOutput = FileName(name, value());
         } else if (name == "--jobs") {
             options.Jobs = ParseJobs(name, value());
         } else if (name == "--output") {
@@ -236,6 +268,25 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
     }
     if (options.Inputs.empty() && !options.Help) {
         throw UsageError("no image or folder given");
+    }
+    if (options.BdReference.has_value() != options.BdOutput.has_value()) {
+        throw UsageError(options.BdReference ? "--bd: needs --bd-output FILE"
+                                             : "--bd-output: needs --bd REFERENCE");
+    }
+    if (methodGiven && !options.BdReference) {
+        throw UsageError("--bd-method: needs --bd REFERENCE");
+    }
+    if (options.BdReference) {
+        const std::string& reference = *options.BdReference;
+        const bool inRun =
+            reference == "Best per tile"
+                ? options.BestPerTile
+                : std::any_of(options.Kinds.begin(), options.Kinds.end(),
+                              [&](TransformKind k) { return Describe(k).Caption == reference; });
+        if (!inRun) {
+            throw UsageError("--bd: " + reference + " is not among the curves converted" +
+                             (reference == "Best per tile" ? " (give --best-per-tile)" : ""));
+        }
     }
     if (options.BestPerTile) {
         std::vector<TransformKind> kinds = options.Kinds;
@@ -286,7 +337,17 @@ Options:
                       tile from the transform that keeps the fewest of its coefficients
                       (see the README); needs all six transforms; with --images, its
                       bitmaps too (chelsea_256x256_BestPerTile_8tiles_5pct.bmp)
-  --no-header         leave out the header line
+  --tile-rows FILE    also write one CSV row per tile of every conversion of the
+                      transforms to FILE: what it kept, its squared errors and, with
+                      --best-per-tile, whether it won the tile
+  --bd REFERENCE      also compute the Bjontegaard figures of every curve (per image and
+                      tile count) against REFERENCE, a caption or "Best per tile", and
+                      write them to the file of --bd-output
+  --bd-method cubic|pchip
+                      the BD method: cubic (the default, the least-squares cubic of
+                      VCEG-M33) or pchip (the monotone piecewise cubic)
+  --bd-output FILE    where the BD rows go
+  --no-header         leave out the header line (of every file written)
   -h, --help          show this text
 
 Rows come in a fixed order: image, transform, tile count, error, each as given.

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -61,7 +62,17 @@ int main(int argc, char** argv) {
             PrepareImagesFolder(*options.ImagesFolder);
         }
         CsvWriter rows(options.Output);
-        BatchRun run(options, rows, stderr, isatty(STDERR_FILENO) == 1);
+        // The other files are made before any work, so that one that cannot be is refused now.
+        std::optional<CsvWriter> tileRows;
+        std::optional<CsvWriter> bdRows;
+        if (options.TileRowsFile) {
+            tileRows.emplace(options.TileRowsFile);
+        }
+        if (options.BdOutput) {
+            bdRows.emplace(options.BdOutput);
+        }
+        BatchRun run(options, rows, stderr, isatty(STDERR_FILENO) == 1,
+                     tileRows ? &*tileRows : nullptr, bdRows ? &*bdRows : nullptr);
         return run.Run();
     } catch (const UsageError& error) {
         std::fprintf(stderr, "tarvish-batch: %s\nTry 'tarvish-batch --help' for more.\n",

@@ -13,12 +13,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -354,6 +356,99 @@ TEST_F(BatchCommand, AddsTheBestPerTileAsTheCoreComposesIt) {
     EXPECT_TRUE(fs::exists(images / "chelsea_200x150_BestPerTile_4tiles_5pct_orthonormal_all.bmp"));
 }
 
+TEST_F(BatchCommand, WritesEveryTileWithItsWinner) {
+    const fs::path tiles = folder / "tiles.csv";
+    for (const bool best : {false, true}) {
+        std::vector<std::string> arguments = {Chelsea200, "--tiles",     "4",           "--errors",
+                                              "5",        "--tile-rows", tiles.string()};
+        if (best) {
+            arguments.push_back("--best-per-tile");
+        }
+        const Outcome outcome = Run(arguments);
+        ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+        const std::vector<std::string> lines = Lines(ReadFile(tiles));
+        ASSERT_EQ(lines.size(), 1u + 6 * 16);
+        EXPECT_EQ(lines[0], "image,transform,side,tile,error_percent,color_correction,tile_column,"
+                            "tile_row,kept_percent,kept_percent_red,kept_percent_green,"
+                            "kept_percent_blue,squared_error_sum,pixels,mse,winner,dct_scaling,"
+                            "levels,rule");
+        const BmpImage original = ReadBmpFile(Chelsea200);
+        const RgbView view{original.Pixels.data(), original.Width, original.Height, original.Width};
+        std::vector<int> winners(16, 0);
+        for (std::size_t k = 0; k < 6; ++k) {
+            ConversionSettings settings;
+            settings.Side = 256;
+            settings.TileCount = 4;
+            settings.SetErrorPercent(5.0);
+            const ConversionResult separate =
+                ConvertImage(view, TransformKinds()[k].Kind, settings, 1);
+            for (std::size_t t = 0; t < 16; ++t) {
+                const std::vector<std::string> f = Fields(lines[1 + k * 16 + t]);
+                ASSERT_EQ(f.size(), 19u);
+                EXPECT_EQ(f[1], TransformKinds()[k].Caption);
+                EXPECT_EQ(f[6], std::to_string(t % 4));
+                EXPECT_EQ(f[7], std::to_string(t / 4));
+                const TileFigures& tile = separate.Tiles[t];
+                EXPECT_TRUE(SameBits(Number(f[8]), tile.KeptPercent)) << k << " " << t;
+                EXPECT_TRUE(SameBits(Number(f[9]), tile.ChannelKept[0]));
+                EXPECT_EQ(f[12], std::to_string(tile.SquaredErrors));
+                EXPECT_EQ(f[13], std::to_string(tile.Pixels));
+                // Tiles below the image's 150 rows have no pixels and no MSE.
+                EXPECT_EQ(f[14].empty(), tile.Pixels == 0);
+                if (best) {
+                    winners[t] += f[15] == "yes" ? 1 : 0;
+                    EXPECT_TRUE(f[15] == "yes" || f[15] == "no");
+                } else {
+                    EXPECT_EQ(f[15], "");
+                }
+            }
+        }
+        if (best) {
+            EXPECT_EQ(winners, std::vector<int>(16, 1)) << "one winner per tile";
+        }
+    }
+}
+
+TEST_F(BatchCommand, GivesTheBdFiguresNumpyAndScipyGive) {
+    // The committed references were made from the samples' sweeps with numpy and scipy.
+    const fs::path bd = folder / "bd.csv";
+    const std::string chelsea = std::string(TARVISH_SAMPLES) + "/chelsea_256x256.bmp";
+    const Outcome outcome =
+        Run({chelsea, "--tiles", "1", "--bd", "dct2d", "--bd-method", "pchip", "--bd-output",
+             bd.string(), "--output", (folder / "rows.csv").string()});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    std::map<std::string, std::vector<std::string>> expected;
+    for (const std::string& line :
+         Lines(ReadFile(std::string(TARVISH_TEST_DATA) + "/bd-reference/expected.csv"))) {
+        const std::vector<std::string> f = Fields(line);
+        if (f[0] == "samples/chelsea_256x256.bmp" && f[1] == "256" && f[2] == "plain" &&
+            f[6] == "pchip") {
+            expected[f[5]] = f;
+        }
+    }
+    ASSERT_EQ(expected.size(), 6u);
+    const std::vector<std::string> lines = Lines(ReadFile(bd));
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "image,side,tile,color_correction,reference,transform,method,"
+                        "points_reference,points_test,overlap_low_db,overlap_high_db,"
+                        "bd_kept_percent,bd_psnr_db,note,dct_scaling,levels,rule");
+    for (std::size_t row = 1; row < lines.size(); ++row) {
+        const std::vector<std::string> f = Fields(lines[row]);
+        ASSERT_EQ(f.size(), 17u);
+        EXPECT_EQ(f[4], "DCT 2D");
+        EXPECT_EQ(f[6], "pchip");
+        const std::vector<std::string>& e = expected.at(f[5]);
+        EXPECT_EQ(f[7], e[7]) << f[5];
+        EXPECT_EQ(f[8], e[8]) << f[5];
+        EXPECT_DOUBLE_EQ(Number(f[9]), Number(e[9])) << f[5];
+        EXPECT_NEAR(Number(f[11]), Number(e[11]), 1e-10 * std::max(1.0, std::fabs(Number(e[11]))))
+            << f[5];
+        EXPECT_NEAR(Number(f[12]), Number(e[12]), 1e-10 * std::max(1.0, std::fabs(Number(e[12]))))
+            << f[5];
+        EXPECT_EQ(f[13], "") << f[5];
+    }
+}
+
 TEST_F(BatchCommand, GivesTheSameRowsOnOneThreadAndOnTwo) {
     const std::vector<std::string> common = {
         Chelsea200, "--transforms", "D4 1D,DCT 2D", "--tiles",
@@ -455,6 +550,13 @@ TEST_F(BatchCommand, RefusesUsageErrorsBeforeAnyWork) {
         {{Coffee, "--verbose"}, "unknown option --verbose"},
         {{Coffee, "--best-per-tile", "--transforms", "DCT 2D,Haar 2D"},
          "--best-per-tile: needs all six transforms (--transforms all)"},
+        {{Coffee, "--bd", "DCT 2D"}, "--bd: needs --bd-output FILE"},
+        {{Coffee, "--bd-output", "bd.csv"}, "--bd-output: needs --bd REFERENCE"},
+        {{Coffee, "--bd-method", "pchip"}, "--bd-method: needs --bd REFERENCE"},
+        {{Coffee, "--bd", "Best per tile", "--bd-output", "bd.csv"},
+         "--bd: Best per tile is not among the curves converted (give --best-per-tile)"},
+        {{Coffee, "--bd", "DCT 2D", "--bd-output", "bd.csv", "--bd-method", "spline"},
+         "--bd-method: \"spline\" is not one of cubic and pchip"},
         {{}, "no image or folder given"},
     };
     for (const auto& c : cases) {
