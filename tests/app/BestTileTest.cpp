@@ -103,6 +103,7 @@ void BestTileTest::comparesTilesAtThePagesSetting() {
     auto* table = d.Find<QTableView>(QStringLiteral("CompareTable"));
     QCOMPARE(table->model()->rowCount(), 7);
     QCOMPARE(table->model()->index(6, 0).data().toString(), QStringLiteral("Best per tile"));
+    QVERIFY(table->model()->index(6, 5).data(Qt::ToolTipRole).toString().contains("2.6 bits"));
 
     // Saved, it is the image with the converted square replaced.
     QTemporaryDir dir;
