@@ -64,7 +64,14 @@ int BatchRun::Run() {
                 header(*bdRows, BdRows::Columns());
             }
         }
-        const std::vector<InputImage> inputs = ListInputImages(options.Inputs);
+        const std::vector<InputImage> all = ListInputImages(options.Inputs);
+        // Part K of N holds images floor((K - 1) M / N) to floor(K M / N) - 1 of M.
+        const std::size_t count = all.size();
+        const std::vector<InputImage> inputs(
+            all.begin() +
+                static_cast<std::ptrdiff_t>((options.ShardPart - 1) * count / options.ShardParts),
+            all.begin() +
+                static_cast<std::ptrdiff_t>(options.ShardPart * count / options.ShardParts));
         imageCount = inputs.size();
         for (const InputImage& input : inputs) {
             ++imageNumber;

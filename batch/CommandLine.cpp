@@ -8,6 +8,8 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -178,11 +180,31 @@ std::size_t ParseJobs(std::string_view option, std::string_view text) {
     return jobs;
 }
 
+// "K/N": part K (from 1) of N.
+std::pair<std::size_t, std::size_t> ParseShard(std::string_view option, std::string_view text) {
+    const std::size_t slash = text.find('/');
+    std::size_t part = 0;
+    std::size_t parts = 0;
+    if (slash == std::string_view::npos || !ParseWhole(text.substr(0, slash), part) ||
+        !ParseWhole(text.substr(slash + 1), parts)) {
+        throw UsageError(std::string(option) + ": " + Quoted(text) + " is not K/N, e.g. 2/8");
+    }
+    if (parts < 1) {
+        throw UsageError(std::string(option) + ": " + Quoted(text) + " has N below 1");
+    }
+    if (part < 1 || part > parts) {
+        throw UsageError(std::string(option) + ": " + Quoted(text) + " has K outside 1 to " +
+                         std::to_string(parts));
+    }
+    return {part, parts};
+}
+
 } // namespace
 
 BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
     BatchOptions options;
     bool methodGiven = false;
+    bool headerGiven = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
@@ -220,6 +242,13 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
         } else if (name == "--no-header") {
             flag();
             options.Header = false;
+            headerGiven = true;
+        } else if (name == "--header") {
+            flag();
+            options.Header = true;
+            headerGiven = true;
+        } else if (name == "--shard") {
+            std::tie(options.ShardPart, options.ShardParts) = ParseShard(name, value());
         } else if (name == "--best-per-tile") {
             flag();
             options.BestPerTile = true;
@@ -268,6 +297,10 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
     }
     if (options.Inputs.empty() && !options.Help) {
         throw UsageError("no image or folder given");
+    }
+    // A later shard's rows follow the first's, which carries the header.
+    if (options.ShardPart > 1 && !headerGiven) {
+        options.Header = false;
     }
     if (options.BdReference.has_value() != options.BdOutput.has_value()) {
         throw UsageError(options.BdReference ? "--bd: needs --bd-output FILE"
@@ -347,6 +380,10 @@ Options:
                       the BD method: cubic (the default, the least-squares cubic of
                       VCEG-M33) or pchip (the monotone piecewise cubic)
   --bd-output FILE    where the BD rows go
+  --shard K/N         convert only part K (from 1) of N of the sorted list of images: the
+                      parts' outputs, one after another, are the whole run's rows; from
+                      part 2 on the header is left out unless --header is given
+  --header            write the header line (the default, except for --shard K/N, K > 1)
   --no-header         leave out the header line (of every file written)
   -h, --help          show this text
 

@@ -449,6 +449,30 @@ TEST_F(BatchCommand, GivesTheBdFiguresNumpyAndScipyGive) {
     }
 }
 
+TEST_F(BatchCommand, ShardsPutTogetherAreTheWholeRun) {
+    // Ten images in four parts as equal as possible: 2, 3, 2 and 3.
+    const std::string natural = std::string(TARVISH_TEST_DATA) + "/bmp-corpus/natural";
+    const std::vector<std::string> common = {natural, "--transforms", "DCT 2D", "--tiles",
+                                             "1",     "--errors",     "5"};
+    const Outcome whole = Run(common);
+    ASSERT_EQ(whole.Status, 0) << whole.Err;
+    std::string together;
+    for (const std::string part : {"1/4", "2/4", "3/4", "4/4"}) {
+        std::vector<std::string> arguments = common;
+        arguments.insert(arguments.end(), {"--shard", part});
+        const Outcome shard = Run(arguments);
+        ASSERT_EQ(shard.Status, 0) << part << ": " << shard.Err;
+        // From part 2 on, no header.
+        EXPECT_EQ(shard.Out.rfind("image,", 0) == 0, part == "1/4") << part;
+        together += shard.Out;
+    }
+    EXPECT_EQ(WithoutTimes(together), WithoutTimes(whole.Out));
+    EXPECT_EQ(Lines(whole.Out).size(), 11u);
+    std::vector<std::string> arguments = common;
+    arguments.insert(arguments.end(), {"--shard", "2/4", "--header"});
+    EXPECT_EQ(Run(arguments).Out.rfind("image,", 0), 0u);
+}
+
 TEST_F(BatchCommand, GivesTheSameRowsOnOneThreadAndOnTwo) {
     const std::vector<std::string> common = {
         Chelsea200, "--transforms", "D4 1D,DCT 2D", "--tiles",
@@ -551,6 +575,9 @@ TEST_F(BatchCommand, RefusesUsageErrorsBeforeAnyWork) {
         {{Coffee, "--best-per-tile", "--transforms", "DCT 2D,Haar 2D"},
          "--best-per-tile: needs all six transforms (--transforms all)"},
         {{Coffee, "--bd", "DCT 2D"}, "--bd: needs --bd-output FILE"},
+        {{Coffee, "--shard", "0/3"}, "--shard: \"0/3\" has K outside 1 to 3"},
+        {{Coffee, "--shard", "2/0"}, "--shard: \"2/0\" has N below 1"},
+        {{Coffee, "--shard", "2"}, "--shard: \"2\" is not K/N, e.g. 2/8"},
         {{Coffee, "--bd-output", "bd.csv"}, "--bd-output: needs --bd REFERENCE"},
         {{Coffee, "--bd-method", "pchip"}, "--bd-method: needs --bd REFERENCE"},
         {{Coffee, "--bd", "Best per tile", "--bd-output", "bd.csv"},
