@@ -31,9 +31,9 @@ struct BatchOptions {
     // Where the converted images go, when asked for.
     std::optional<std::string> ImagesFolder;
     bool Header = true;
-    // Part ShardPart (from 1) of ShardParts of the sorted list of images.
-    std::size_t ShardPart = 1;
-    std::size_t ShardParts = 1;
+    // Shard ShardIndex (from 1) of ShardCount of the sorted list of images.
+    std::size_t ShardIndex = 1;
+    std::size_t ShardCount = 1;
     // A seventh block of rows, the best transform for every tile (all six kinds needed).
     bool BestPerTile = false;
     // One row per tile of every conversion of the transforms, to this file.

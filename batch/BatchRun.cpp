@@ -65,13 +65,13 @@ int BatchRun::Run() {
             }
         }
         const std::vector<InputImage> all = ListInputImages(options.Inputs);
-        // Part K of N holds images floor((K - 1) M / N) to floor(K M / N) - 1 of M.
+        // Shard K of N holds images floor((K - 1) M / N) to floor(K M / N) - 1 of M.
         const std::size_t count = all.size();
         const std::vector<InputImage> inputs(
             all.begin() +
-                static_cast<std::ptrdiff_t>((options.ShardPart - 1) * count / options.ShardParts),
+                static_cast<std::ptrdiff_t>((options.ShardIndex - 1) * count / options.ShardCount),
             all.begin() +
-                static_cast<std::ptrdiff_t>(options.ShardPart * count / options.ShardParts));
+                static_cast<std::ptrdiff_t>(options.ShardIndex * count / options.ShardCount));
         imageCount = inputs.size();
         for (const InputImage& input : inputs) {
             ++imageNumber;

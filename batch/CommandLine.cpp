@@ -180,23 +180,23 @@ std::size_t ParseJobs(std::string_view option, std::string_view text) {
     return jobs;
 }
 
-// "K/N": part K (from 1) of N.
+// "K/N": shard K (from 1) of N.
 std::pair<std::size_t, std::size_t> ParseShard(std::string_view option, std::string_view text) {
     const std::size_t slash = text.find('/');
-    std::size_t part = 0;
-    std::size_t parts = 0;
-    if (slash == std::string_view::npos || !ParseWhole(text.substr(0, slash), part) ||
-        !ParseWhole(text.substr(slash + 1), parts)) {
+    std::size_t index = 0;
+    std::size_t count = 0;
+    if (slash == std::string_view::npos || !ParseWhole(text.substr(0, slash), index) ||
+        !ParseWhole(text.substr(slash + 1), count)) {
         throw UsageError(std::string(option) + ": " + Quoted(text) + " is not K/N, e.g. 2/8");
     }
-    if (parts < 1) {
+    if (count < 1) {
         throw UsageError(std::string(option) + ": " + Quoted(text) + " has N below 1");
     }
-    if (part < 1 || part > parts) {
+    if (index < 1 || index > count) {
         throw UsageError(std::string(option) + ": " + Quoted(text) + " has K outside 1 to " +
-                         std::to_string(parts));
+                         std::to_string(count));
     }
-    return {part, parts};
+    return {index, count};
 }
 
 } // namespace
@@ -248,7 +248,7 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
             options.Header = true;
             headerGiven = true;
         } else if (name == "--shard") {
-            std::tie(options.ShardPart, options.ShardParts) = ParseShard(name, value());
+            std::tie(options.ShardIndex, options.ShardCount) = ParseShard(name, value());
         } else if (name == "--best-per-tile") {
             flag();
             options.BestPerTile = true;
@@ -299,7 +299,7 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
         throw UsageError("no image or folder given");
     }
     // A later shard's rows follow the first's, which carries the header.
-    if (options.ShardPart > 1 && !headerGiven) {
+    if (options.ShardIndex > 1 && !headerGiven) {
         options.Header = false;
     }
     if (options.BdReference.has_value() != options.BdOutput.has_value()) {
@@ -380,9 +380,9 @@ Options:
                       the BD method: cubic (the default, the least-squares cubic of
                       VCEG-M33) or pchip (the monotone piecewise cubic)
   --bd-output FILE    where the BD rows go
-  --shard K/N         convert only part K (from 1) of N of the sorted list of images: the
-                      parts' outputs, one after another, are the whole run's rows; from
-                      part 2 on the header is left out unless --header is given
+  --shard K/N         convert only shard K (from 1) of N of the sorted list of images: the
+                      shards' outputs, one after another, are the whole run's rows; from
+                      the second shard on the header is left out unless --header is given
   --header            write the header line (the default, except for --shard K/N, K > 1)
   --no-header         leave out the header line (of every file written)
   -h, --help          show this text

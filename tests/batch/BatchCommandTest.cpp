@@ -450,20 +450,20 @@ TEST_F(BatchCommand, GivesTheBdFiguresNumpyAndScipyGive) {
 }
 
 TEST_F(BatchCommand, ShardsPutTogetherAreTheWholeRun) {
-    // Ten images in four parts as equal as possible: 2, 3, 2 and 3.
+    // Ten images in four shards as equal as possible: 2, 3, 2 and 3.
     const std::string natural = std::string(TARVISH_TEST_DATA) + "/bmp-corpus/natural";
     const std::vector<std::string> common = {natural, "--transforms", "DCT 2D", "--tiles",
                                              "1",     "--errors",     "5"};
     const Outcome whole = Run(common);
     ASSERT_EQ(whole.Status, 0) << whole.Err;
     std::string together;
-    for (const std::string part : {"1/4", "2/4", "3/4", "4/4"}) {
+    for (const std::string shardNumber : {"1/4", "2/4", "3/4", "4/4"}) {
         std::vector<std::string> arguments = common;
-        arguments.insert(arguments.end(), {"--shard", part});
+        arguments.insert(arguments.end(), {"--shard", shardNumber});
         const Outcome shard = Run(arguments);
-        ASSERT_EQ(shard.Status, 0) << part << ": " << shard.Err;
-        // From part 2 on, no header.
-        EXPECT_EQ(shard.Out.rfind("image,", 0) == 0, part == "1/4") << part;
+        ASSERT_EQ(shard.Status, 0) << shardNumber << ": " << shard.Err;
+        // From the second shard on, no header.
+        EXPECT_EQ(shard.Out.rfind("image,", 0) == 0, shardNumber == "1/4") << shardNumber;
         together += shard.Out;
     }
     EXPECT_EQ(WithoutTimes(together), WithoutTimes(whole.Out));
