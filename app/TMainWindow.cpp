@@ -16,6 +16,7 @@
 #include "FileDrop.h"
 #include "Guarded.h"
 #include "ImageFile.h"
+#include "ImageFileFilter.h"
 #include "ImageView.h"
 #include "ImageZoom.h"
 #include "MainMenu.h"

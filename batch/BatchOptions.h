@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Bjontegaard.h"
+#include "ImageFormats.h"
 #include "SweepSettings.h"
 #include "TransformKind.h"
 #include "TransformOptions.h"
@@ -13,8 +14,10 @@
 
 // What one run of the batch command does, as its command line asks.
 struct BatchOptions {
-    // Bitmap files and folders, in the order given.
+    // Image files and folders, in the order given.
     std::vector<std::string> Inputs;
+    // Folders' subfolders too.
+    bool Recursive = false;
     // In the order given; all six in page order by default.
     std::vector<TransformKind> Kinds = SweepSettings{}.Kinds;
     std::vector<std::int32_t> TileCounts = {1, 2, 4, 8, 16, 32};
@@ -30,7 +33,10 @@ struct BatchOptions {
     std::optional<std::string> Output;
     // Where the converted images go, when asked for.
     std::optional<std::string> ImagesFolder;
+    ImageFormat ImagesFormat = ImageFormat::Bmp;
     bool Header = true;
+    // Keep the rows already complete in Output and convert only what follows them.
+    bool Resume = false;
     // Shard ShardIndex (from 1) of ShardCount of the sorted list of images.
     std::size_t ShardIndex = 1;
     std::size_t ShardCount = 1;

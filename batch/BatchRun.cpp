@@ -3,18 +3,20 @@
 #include "AvailableMemory.h"
 #include "BdRows.h"
 #include "BestPerTile.h"
-#include "BmpError.h"
-#include "BmpReader.h"
-#include "BmpWriter.h"
 #include "CsvWriter.h"
+#include "ImageFiles.h"
 #include "InputImage.h"
 #include "OutputError.h"
 #include "ParallelFor.h"
 #include "ResultRow.h"
+#include "ResumeRows.h"
 #include "Sweep.h"
 #include "TileRows.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
@@ -37,12 +39,28 @@ std::string WithoutSpaces(std::string_view text) {
     return kept;
 }
 
+// A figure of a kept row, as ResultRow::Number wrote it.
+double Figure(const std::string& text) {
+    if (text == "inf" || text == "-inf") {
+        return text[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+    }
+    double value = std::nan("");
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// The curve point of a kept row: its kept_percent and psnr_db.
+RdPoint PointOfRow(const std::vector<std::string>& fields) {
+    return {Figure(fields[11]), Figure(fields[13])};
+}
+
 } // namespace
 
-BatchRun::BatchRun(const BatchOptions& options, CsvWriter& rows, std::FILE* messages, bool progress,
-                   CsvWriter* tileRows, CsvWriter* bdRows)
-    : options(options), rows(rows), tileRows(tileRows), bdRows(bdRows), messages(messages),
-      progress(progress) {
+BatchRun::BatchRun(const BatchOptions& options, const ImageFiles& files, CsvWriter& rows,
+                   std::FILE* messages, bool progress, CsvWriter* tileRows, CsvWriter* bdRows,
+                   ResumeRows* resume)
+    : options(options), files(files), rows(rows), resume(resume), tileRows(tileRows),
+      bdRows(bdRows), messages(messages), progress(progress) {
     if (messages == nullptr) {
         throw std::invalid_argument("BatchRun: no stream for messages");
     }
@@ -56,7 +74,9 @@ int BatchRun::Run() {
                 writer.WriteRow(std::vector<std::string>(columns.begin(), columns.end()));
                 writer.Flush();
             };
-            header(rows, ResultRow::Columns());
+            if (!resume || resume->NeedsHeader()) {
+                header(rows, ResultRow::Columns());
+            }
             if (tileRows) {
                 header(*tileRows, TileRows::Columns());
             }
@@ -64,7 +84,7 @@ int BatchRun::Run() {
                 header(*bdRows, BdRows::Columns());
             }
         }
-        const std::vector<InputImage> all = ListInputImages(options.Inputs);
+        const std::vector<InputImage> all = ListInputImages(options.Inputs, options.Recursive);
         // Shard K of N holds images floor((K - 1) M / N) to floor(K M / N) - 1 of M.
         const std::size_t count = all.size();
         const std::vector<InputImage> inputs(
@@ -80,10 +100,13 @@ int BatchRun::Run() {
                 failed = true;
                 continue;
             }
-            failed = !ConvertOne(input.Path) || failed;
+            failed = !ConvertOne(input) || failed;
         }
         if (progress) {
             std::fputs("\r\033[K", messages);
+        }
+        if (resume) {
+            resume->CheckAllTaken();
         }
         rows.Close();
         for (CsvWriter* writer : {tileRows, bdRows}) {
@@ -94,15 +117,46 @@ int BatchRun::Run() {
     } catch (const OutputError& error) {
         Message(error.what());
         return 1;
+    } catch (const ResumeRows::Mismatch& error) {
+        Message("--resume: " + std::string(error.what()) + "; nothing written");
+        return 1;
     }
     return failed ? 1 : 0;
 }
 
-bool BatchRun::ConvertOne(const std::string& path) {
+std::vector<std::string> BatchRun::ExpectedRow(const std::string& path, const BmpImage& image,
+                                               std::string_view transform,
+                                               const SweepSettings& settings, double percent) {
+    ConversionResult result;
+    result.Settings.Side = settings.Side;
+    result.Settings.TileCount = settings.TileCount;
+    result.Settings.SetErrorPercent(percent);
+    result.Settings.ColorCorrection = settings.ColorCorrection;
+    result.Settings.Options = settings.Options;
+    return ResultRow::Fields(path, image.Width, image.Height, transform, result);
+}
+
+const std::vector<std::string>* BatchRun::TakeKept(const std::string& path, const BmpImage& image,
+                                                   std::string_view transform,
+                                                   const SweepSettings& settings, double percent) {
+    if (!resume || resume->Count() == 0) {
+        return nullptr;
+    }
+    return resume->Take(ExpectedRow(path, image, transform, settings, percent));
+}
+
+void BatchRun::WriteRow(const std::vector<std::string>& fields) {
+    rows.WriteRow(fields);
+    // Whole rows reach the file one by one: a kill loses no finished row.
+    rows.Flush();
+}
+
+bool BatchRun::ConvertOne(const InputImage& input) {
+    const std::string& path = input.Path;
     BmpImage image;
     try {
-        image = ReadBmpFile(path);
-    } catch (const BmpError& error) {
+        image = files.Load(path);
+    } catch (const std::runtime_error& error) {
         Message("cannot load " + path + ": " + error.what());
         return false;
     } catch (const std::bad_alloc&) {
@@ -158,7 +212,7 @@ bool BatchRun::ConvertOne(const std::string& path) {
                     options.ErrorPercents.size();
     if (options.BestPerTile) {
         try {
-            return ConvertWithBest(path, image, settings, tileCounts);
+            return ConvertWithBest(input, image, settings, tileCounts);
         } catch (const std::bad_alloc&) {
             Message(path + ": out of memory");
             return false;
@@ -166,32 +220,49 @@ bool BatchRun::ConvertOne(const std::string& path) {
     }
     const RgbView view{image.Pixels.data(), image.Width, image.Height, image.Width};
     Curves curves(tileCounts.size());
+    const std::vector<double> errors = options.ErrorPercents;
     try {
         for (TransformKind kind : options.Kinds) {
+            const std::string_view caption = Describe(kind).Caption;
             for (std::size_t c = 0; c < tileCounts.size(); ++c) {
                 settings.Kinds = {kind};
                 settings.TileCount = tileCounts[c];
-                curves[c].emplace_back(std::string(Describe(kind).Caption), std::vector<RdPoint>{});
+                curves[c].emplace_back(std::string(caption), std::vector<RdPoint>{});
+                // Kept rows come first, so the errors still to convert are the last ones.
+                settings.ErrorPercents.clear();
+                for (double percent : errors) {
+                    const auto* kept = settings.ErrorPercents.empty()
+                                           ? TakeKept(path, image, caption, settings, percent)
+                                           : nullptr;
+                    if (kept) {
+                        curves[c].back().second.push_back(PointOfRow(*kept));
+                        ++pointsDone;
+                    } else {
+                        settings.ErrorPercents.push_back(percent);
+                    }
+                }
+                if (settings.ErrorPercents.empty()) {
+                    continue;
+                }
                 Sweep(settings).Run(
                     view, options.Jobs, [&](SweepPoint&& point, std::size_t, std::size_t) {
-                        rows.WriteRow(ResultRow::Fields(path, image.Width, image.Height, point));
+                        WriteRow(ResultRow::Fields(path, image.Width, image.Height, point));
                         curves[c].back().second.push_back(
                             {point.Result.MeanKeptPercent, point.Result.Quality.PsnrDb});
                         if (tileRows) {
                             std::vector<std::vector<std::string>> tiles;
-                            TileRows::Append(tiles, path, Describe(kind).Caption, point.Result);
+                            TileRows::Append(tiles, path, caption, point.Result);
                             for (const auto& row : tiles) {
                                 tileRows->WriteRow(row);
                             }
                         }
                         if (options.ImagesFolder) {
-                            succeeded = WriteResult(path, image, point.Result,
-                                                    WithoutSpaces(Describe(point.Kind).Caption)) &&
-                                        succeeded;
+                            succeeded =
+                                WriteResult(input, image, point.Result, WithoutSpaces(caption)) &&
+                                succeeded;
                         }
                         ShowProgress(path, point);
                     });
-                rows.Flush();
             }
         }
         WriteBd(path, side, tileCounts, curves);
@@ -221,13 +292,62 @@ void BatchRun::WriteBd(const std::string& path, std::int32_t side,
     bdRows->Flush();
 }
 
-bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
+bool BatchRun::ConvertWithBest(const InputImage& input, const BmpImage& image,
                                SweepSettings settings,
                                const std::vector<std::int32_t>& tileCounts) {
+    const std::string& path = input.Path;
     const RgbView view{image.Pixels.data(), image.Width, image.Height, image.Width};
     const std::size_t counts = tileCounts.size();
-    // held[block][count]: the rows of each kind as given, then of the best per tile.
+    // The rows come in blocks: the kinds as given, then the best per tile.
     const std::size_t blocks = options.Kinds.size() + 1;
+    const auto blockName = [&](std::size_t block) -> std::string {
+        return block + 1 < blocks ? std::string(Describe(options.Kinds[block]).Caption)
+                                  : "Best per tile";
+    };
+    // With --resume, the image's rows already kept, in the order of the rows; when they are all
+    // there, the image's curves come from them and nothing is converted.
+    std::vector<RdPoint> keptPoints;
+    if (resume) {
+        bool more = true;
+        for (std::size_t block = 0; block < blocks && more; ++block) {
+            for (std::size_t c = 0; c < counts && more; ++c) {
+                settings.TileCount = tileCounts[c];
+                for (double percent : settings.ErrorPercents) {
+                    const auto* kept = TakeKept(path, image, blockName(block), settings, percent);
+                    if (!kept) {
+                        more = false;
+                        break;
+                    }
+                    keptPoints.push_back(PointOfRow(*kept));
+                }
+            }
+        }
+    }
+    const std::size_t errors = settings.ErrorPercents.size();
+    if (keptPoints.size() == blocks * counts * errors) {
+        Curves curves(counts);
+        for (std::size_t block = 0; block < blocks; ++block) {
+            for (std::size_t c = 0; c < counts; ++c) {
+                const auto first =
+                    keptPoints.begin() + static_cast<std::ptrdiff_t>((block * counts + c) * errors);
+                curves[c].emplace_back(
+                    blockName(block),
+                    std::vector<RdPoint>(first, first + static_cast<std::ptrdiff_t>(errors)));
+            }
+        }
+        pointsDone += keptPoints.size();
+        WriteBd(path, settings.Side, tileCounts, curves);
+        return true;
+    }
+    // Rows are numbered in their order; those below keptPoints.size() are in the file already.
+    std::size_t rowNumber = 0;
+    const auto emit = [&](const std::vector<std::string>& row) {
+        if (rowNumber++ >= keptPoints.size()) {
+            WriteRow(row);
+        }
+    };
+
+    // held[block][count]: the rows of each block, kept until they are next in order.
     std::vector<std::vector<std::vector<std::vector<std::string>>>> held(
         blocks, std::vector<std::vector<std::vector<std::string>>>(counts));
     // The tile rows likewise, and each block's curve per count.
@@ -252,15 +372,20 @@ bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
                 curves[c].back().second.push_back(
                     {point.Result.MeanKeptPercent, point.Result.Quality.PsnrDb});
                 if (options.ImagesFolder) {
-                    succeeded = WriteResult(path, image, point.Result,
+                    succeeded = WriteResult(input, image, point.Result,
                                             WithoutSpaces(Describe(kind).Caption)) &&
                                 succeeded;
                 }
                 ShowProgress(path, point);
             }
         }
+        // The first block's rows of this count follow those of the counts before.
+        for (const auto& row : held[0][c]) {
+            emit(row);
+        }
+        held[0][c].clear();
         curves[c].emplace_back("Best per tile", std::vector<RdPoint>{});
-        for (std::size_t e = 0; e < settings.ErrorPercents.size(); ++e) {
+        for (std::size_t e = 0; e < errors; ++e) {
             std::vector<ConversionResult> six;
             for (auto& points : byKind) {
                 six.push_back(std::move(points[e].Result));
@@ -283,7 +408,7 @@ bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
             held[blocks - 1][c].push_back(
                 ResultRow::Fields(path, image.Width, image.Height, "Best per tile", best));
             if (options.ImagesFolder) {
-                succeeded = WriteResult(path, image, best, "BestPerTile") && succeeded;
+                succeeded = WriteResult(input, image, best, "BestPerTile") && succeeded;
             }
             ++pointsDone;
         }
@@ -291,11 +416,10 @@ bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
     for (const auto& block : held) {
         for (const auto& count : block) {
             for (const auto& row : count) {
-                rows.WriteRow(row);
+                emit(row);
             }
         }
     }
-    rows.Flush();
     if (tileRows) {
         for (const auto& block : heldTiles) {
             for (const auto& count : block) {
@@ -309,22 +433,28 @@ bool BatchRun::ConvertWithBest(const std::string& path, const BmpImage& image,
     return succeeded;
 }
 
-bool BatchRun::WriteResult(const std::string& path, const BmpImage& image,
+bool BatchRun::WriteResult(const InputImage& input, const BmpImage& image,
                            const ConversionResult& result, std::string_view transform) {
-    std::vector<std::uint32_t> pixels = image.Pixels;
+    BmpImage written = image;
     const auto width = static_cast<std::size_t>(image.Width);
     const auto regionWidth = static_cast<std::size_t>(result.RegionWidth);
     for (std::size_t y = 0; y < static_cast<std::size_t>(result.RegionHeight); ++y) {
         std::copy_n(result.Pixels.begin() + static_cast<std::ptrdiff_t>(y * regionWidth),
-                    regionWidth, pixels.begin() + static_cast<std::ptrdiff_t>(y * width));
+                    regionWidth, written.Pixels.begin() + static_cast<std::ptrdiff_t>(y * width));
     }
-    const std::string file = (std::filesystem::path(*options.ImagesFolder) /
-                              ResultFileName(path, transform, result.Settings.TileCount,
-                                             result.Settings.ErrorPercent, result.Settings.Options))
-                                 .string();
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(*options.ImagesFolder) / input.Subfolder;
+    const std::string file =
+        (folder / ResultFileName(input.Path, transform, result.Settings.TileCount,
+                                 result.Settings.ErrorPercent, result.Settings.Options,
+                                 options.ImagesFormat))
+            .string();
     try {
-        WriteBmpFile(file, image.Width, image.Height, pixels.data(), pixels.size());
-    } catch (const BmpError& error) {
+        if (!input.Subfolder.empty()) {
+            fs::create_directories(folder);
+        }
+        files.Save(written, file, options.ImagesFormat);
+    } catch (const std::runtime_error& error) {
         Message("cannot write " + file + ": " + error.what());
         return false;
     }
@@ -351,15 +481,23 @@ void BatchRun::ShowProgress(const std::string& path, const SweepPoint& point) {
 
 std::string BatchRun::ResultFileName(std::string_view image, TransformKind kind,
                                      std::int32_t tileCount, double percent,
-                                     const TransformOptions& options) {
-    return ResultFileName(image, WithoutSpaces(Describe(kind).Caption), tileCount, percent,
-                          options);
+                                     const TransformOptions& options, ImageFormat format) {
+    return ResultFileName(image, WithoutSpaces(Describe(kind).Caption), tileCount, percent, options,
+                          format);
 }
 
 std::string BatchRun::ResultFileName(std::string_view image, std::string_view transform,
                                      std::int32_t tileCount, double percent,
-                                     const TransformOptions& options) {
-    std::string name = std::filesystem::path(image).stem().string();
+                                     const TransformOptions& options, ImageFormat format) {
+    const std::filesystem::path input(image);
+    std::string name = input.stem().string();
+    std::string extension = input.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension.size() > 1 && extension != ".bmp") {
+        name += '_';
+        name += extension.substr(1);
+    }
     name += '_';
     name += transform;
     name += '_' + std::to_string(tileCount) + "tiles_" + ResultRow::Number(percent) + "pct";
@@ -378,7 +516,7 @@ std::string BatchRun::ResultFileName(std::string_view image, std::string_view tr
     if (options.Rule != defaults.Rule) {
         append(RuleName(options.Rule));
     }
-    return name + ".bmp";
+    return name + std::string(FileTypeOf(format).Extensions[0]);
 }
 
 std::int32_t BatchRun::CoveringSide(std::int32_t side) {

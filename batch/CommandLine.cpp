@@ -199,12 +199,22 @@ std::pair<std::size_t, std::size_t> ParseShard(std::string_view option, std::str
     return {index, count};
 }
 
+std::optional<ImageFormat> ParseImageFormat(std::string_view text) {
+    for (ImageFormat format : SaveFormats) {
+        if (text == FileTypeOf(format).Name) {
+            return format;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
     BatchOptions options;
     bool methodGiven = false;
     bool headerGiven = false;
+    bool imageFormatGiven = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
@@ -249,6 +259,15 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
             headerGiven = true;
         } else if (name == "--shard") {
             std::tie(options.ShardIndex, options.ShardCount) = ParseShard(name, value());
+        } else if (name == "--recursive") {
+            flag();
+            options.Recursive = true;
+        } else if (name == "--resume") {
+            flag();
+            options.Resume = true;
+        } else if (name == "--image-format") {
+            options.ImagesFormat = ParseChoice(name, value(), &ParseImageFormat, "bmp and png");
+            imageFormatGiven = true;
         } else if (name == "--best-per-tile") {
             flag();
             options.BestPerTile = true;
@@ -302,6 +321,15 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
     if (options.ShardIndex > 1 && !headerGiven) {
         options.Header = false;
     }
+    if (imageFormatGiven && !options.ImagesFolder) {
+        throw UsageError("--image-format: needs --images FOLDER");
+    }
+    if (options.Resume && !options.Output) {
+        throw UsageError("--resume: needs --output FILE");
+    }
+    if (options.Resume && options.TileRowsFile) {
+        throw UsageError("--resume: cannot be used with --tile-rows yet");
+    }
     if (options.BdReference.has_value() != options.BdOutput.has_value()) {
         throw UsageError(options.BdReference ? "--bd: needs --bd-output FILE"
                                              : "--bd-output: needs --bd REFERENCE");
@@ -335,11 +363,15 @@ BatchOptions CommandLine::Parse(std::span<const std::string_view> arguments) {
 std::string_view CommandLine::Usage() {
     return R"(Usage: tarvish-batch [OPTION]... IMAGE|FOLDER...
 
-Converts each bitmap given (and each .bmp file of each folder given, by name) with every
+Converts each image given (and each image file of each folder given, by name) with every
 transform, tile count and permitted error asked for, exactly as the Tarvish window converts
-it, and writes one CSV row per conversion.
+it, and writes one CSV row per conversion. Images are bitmaps (.bmp), PNG, JPEG, TIFF, WebP
+or Netpbm (.ppm .pgm .pnm), read as the window reads them; a build without Qt reads bitmaps
+only.
 
 Options:
+  --recursive         also take the image files of each folder's subfolders, sorted by
+                      their paths relative to the folder given
   --transforms LIST   page captions separated by commas, e.g. "DCT 1D,Haar 2D" (case and
                       spaces do not matter), or all (the default): DCT 1D, D4 1D, Haar 1D,
                       DCT 2D, D4 2D, Haar 2D
@@ -361,11 +393,21 @@ Options:
                       to 16384 (default: the smallest power of two covering the image)
   --color-correction  bring reconstructions that leave 0..255 back into range
   --jobs N            threads (default: one per core); the rows do not depend on it
-  --output FILE       write the rows to FILE instead of standard output
+  --output FILE       write the rows to FILE instead of standard output; each row is
+                      written whole as soon as it and every row before it are done
+  --resume            keep the rows already complete in the file of --output and convert
+                      only what follows them (a last line cut short is removed); every
+                      kept row must be the one this run writes at its place, otherwise
+                      nothing is written and the first that is not is named
   --images FOLDER     also write every result to FOLDER as a 24-bit bitmap, named after
                       image, transform, tile count and error, e.g.
                       chelsea_256x256_DCT1D_8tiles_5pct.bmp, and the options that are not
-                      the defaults: chelsea_256x256_DCT1D_8tiles_5pct_orthonormal_all_kept.bmp
+                      the defaults: chelsea_256x256_DCT1D_8tiles_5pct_orthonormal_all_kept.bmp;
+                      an image of another format has its extension in the name
+                      (photo_png_DCT1D_8tiles_5pct.bmp); with --recursive the results
+                      mirror the subfolders of the images
+  --image-format bmp|png
+                      what --images writes (default bmp)
   --best-per-tile     for each image, a seventh block "Best per tile" after the six: each
                       tile from the transform that keeps the fewest of its coefficients
                       (see the README); needs all six transforms; with --images, its

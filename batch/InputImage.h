@@ -3,15 +3,21 @@
 #include <string>
 #include <vector>
 
-// One bitmap to convert, or an input that yields none.
+// One image to convert, or an input that yields none.
 struct InputImage {
-    // The argument as given, or folder/name for a file found in a folder.
+    // The argument as given, or folder/relative path for a file found in a folder.
     std::string Path;
-    // Why the input yields no bitmap (a folder that cannot be read or holds no .bmp file);
-    // empty for a bitmap to convert.
+    // The subfolder of the folder given that holds the file ("a/b"), where its results go
+    // under the images folder; empty for a file given itself or at the folder's top.
+    std::string Subfolder;
+    // Why the input yields no image (a folder that cannot be read or holds no image file);
+    // empty for an image to convert.
     std::string Problem;
 };
 
-// The bitmaps of the inputs, in order: a folder gives its files whose names end in .bmp (in any
-// case), sorted by name; anything else is taken as a bitmap file, read or refused later.
-std::vector<InputImage> ListInputImages(const std::vector<std::string>& inputs);
+// The images of the inputs, in order: a folder gives its files whose names end in an image
+// extension (ImageFormats.h, in any case), sorted by name, or with recursive those of its
+// subfolders too, sorted by their paths relative to it, byte by byte; anything else is taken as
+// an image file, read or refused later.
+std::vector<InputImage> ListInputImages(const std::vector<std::string>& inputs,
+                                        bool recursive = false);

@@ -5,7 +5,14 @@
 #include "CommandLine.h"
 #include "CsvWriter.h"
 #include "OutputError.h"
+#include "ResumeRows.h"
 #include "UsageError.h"
+
+#ifdef TARVISH_QT_IMAGES
+#include "QtImageFiles.h"
+#else
+#include "BitmapFiles.h"
+#endif
 
 #include <unistd.h>
 
@@ -58,10 +65,32 @@ int main(int argc, char** argv) {
         } catch (const std::invalid_argument& error) {
             throw UsageError(error.what());
         }
+#ifdef TARVISH_QT_IMAGES
+        const QtImageFiles files;
+#else
+        const BitmapFiles files;
+#endif
+        if (options.ImagesFolder && !files.Writes(options.ImagesFormat)) {
+            throw UsageError("--image-format: this build writes bitmaps only (it was built "
+                             "without Qt)");
+        }
         if (options.ImagesFolder) {
             PrepareImagesFolder(*options.ImagesFolder);
         }
-        CsvWriter rows(options.Output);
+        // With --resume the rows file is read now and written only once the kept rows have all
+        // been matched; the BD rows, computed from all rows, replace their file at the end.
+        std::optional<ResumeRows> resume;
+        if (options.Resume) {
+            try {
+                resume = ResumeRows::Read(*options.Output, options.Header);
+            } catch (const ResumeRows::Mismatch& error) {
+                std::fprintf(stderr, "tarvish-batch: --resume: %s; nothing written\n",
+                             error.what());
+                return SomeFailed;
+            }
+        }
+        CsvWriter rows(options.Output, resume ? CsvWriter::Mode::Append : CsvWriter::Mode::Create,
+                       resume ? resume->KeptBytes() : 0);
         // The other files are made before any work, so that one that cannot be is refused now.
         std::optional<CsvWriter> tileRows;
         std::optional<CsvWriter> bdRows;
@@ -69,10 +98,12 @@ int main(int argc, char** argv) {
             tileRows.emplace(options.TileRowsFile);
         }
         if (options.BdOutput) {
-            bdRows.emplace(options.BdOutput);
+            bdRows.emplace(options.BdOutput,
+                           resume ? CsvWriter::Mode::Replace : CsvWriter::Mode::Create);
         }
-        BatchRun run(options, rows, stderr, isatty(STDERR_FILENO) == 1,
-                     tileRows ? &*tileRows : nullptr, bdRows ? &*bdRows : nullptr);
+        BatchRun run(options, files, rows, stderr, isatty(STDERR_FILENO) == 1,
+                     tileRows ? &*tileRows : nullptr, bdRows ? &*bdRows : nullptr,
+                     resume ? &*resume : nullptr);
         return run.Run();
     } catch (const UsageError& error) {
         std::fprintf(stderr, "tarvish-batch: %s\nTry 'tarvish-batch --help' for more.\n",

@@ -58,6 +58,20 @@ TEST(CommandLine, TakesTheTransformOptions) {
               TransformOptions{});
 }
 
+TEST(CommandLine, TakesTheDataSetOptions) {
+    const std::vector<std::string_view> arguments = {"--recursive",    "--resume", "--output",
+                                                     "rows.csv",       "--images", "out",
+                                                     "--image-format", "png",      "photos"};
+    const BatchOptions options = CommandLine::Parse(arguments);
+    EXPECT_TRUE(options.Recursive);
+    EXPECT_TRUE(options.Resume);
+    EXPECT_EQ(options.ImagesFormat, ImageFormat::Png);
+    const BatchOptions defaults = CommandLine::Parse(std::vector<std::string_view>{"photos"});
+    EXPECT_FALSE(defaults.Recursive);
+    EXPECT_FALSE(defaults.Resume);
+    EXPECT_EQ(defaults.ImagesFormat, ImageFormat::Bmp);
+}
+
 TEST(CommandLine, TakesValuesAfterTheOptionOrAfterAnEqualsSign) {
     const BatchOptions options =
         Parse({"--transforms", "Haar 2D,dct1d", "--tiles=8,1", "--errors", "5,0.25,100",
@@ -130,6 +144,13 @@ TEST(CommandLine, RefusesWhatItCannotRunNamingOptionAndValue) {
         {{"--levels", "2x", "x.bmp"}, "--levels: \"2x\" is not one of page, all and 1 to 12"},
         {{"--rule", "share", "x.bmp"}, "--rule: \"share\" is not one of error and kept"},
         {{"x.bmp", "--rule"}, "--rule: a value is missing"},
+        {{"--resume", "x.bmp"}, "--resume: needs --output FILE"},
+        {{"--resume", "--output", "o.csv", "--tile-rows", "t.csv", "x.bmp"},
+         "--resume: cannot be used with --tile-rows yet"},
+        {{"--image-format", "gif", "--images", "out", "x.bmp"},
+         "--image-format: \"gif\" is not one of bmp and png"},
+        {{"--image-format=png", "x.bmp"}, "--image-format: needs --images FOLDER"},
+        {{"--recursive=yes", "photos"}, "--recursive takes no value"},
     };
     for (const auto& c : cases) {
         std::string line;

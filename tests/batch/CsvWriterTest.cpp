@@ -99,6 +99,17 @@ TEST(BatchRun, NamesResultsAfterImageTransformTilesAndError) {
     EXPECT_EQ(BatchRun::ResultFileName("c.bmp", TransformKind::D4_2D, 4, 5.0,
                                        {DctScaling::Plain, PageLevels, KeepRule::Kept}),
               "c_D42D_4tiles_5pct_kept.bmp");
+    // Another format's extension joins the stem, so photo.png and photo.jpg differ.
+    EXPECT_EQ(BatchRun::ResultFileName("set/photo.png", TransformKind::Dct1D, 8, 5.0),
+              "photo_png_DCT1D_8tiles_5pct.bmp");
+    EXPECT_EQ(BatchRun::ResultFileName("photo.JPEG", TransformKind::Dct1D, 8, 5.0),
+              "photo_jpeg_DCT1D_8tiles_5pct.bmp");
+    EXPECT_EQ(BatchRun::ResultFileName("photo", TransformKind::Dct1D, 8, 5.0),
+              "photo_DCT1D_8tiles_5pct.bmp");
+    EXPECT_EQ(BatchRun::ResultFileName("photo.tif", "BestPerTile", 2, 0.5,
+                                       {DctScaling::Orthonormal, PageLevels, KeepRule::Error},
+                                       ImageFormat::Png),
+              "photo_tif_BestPerTile_2tiles_0.5pct_orthonormal.png");
 }
 
 TEST(BatchRun, CoversAnImageWithTheSmallestPowerOfTwo) {

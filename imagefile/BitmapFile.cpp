@@ -18,7 +18,10 @@ std::string LocalPath(const QString& path) {
 } // namespace
 
 QImage LoadBitmap(const QString& path) {
-    BmpImage bmp = ReadBmpFile(LocalPath(path));
+    return BitmapImage(ReadBmpFile(LocalPath(path)));
+}
+
+QImage BitmapImage(BmpImage&& bmp) {
     // The decoded pixels already have QImage's RGB32 layout: hand the buffer
     // over instead of copying a picture that may be a gigabyte.
     auto* pixels = new std::vector<std::uint32_t>(std::move(bmp.Pixels));

@@ -3,7 +3,6 @@
 #include "BitmapFile.h"
 #include "BmpError.h"
 #include "BmpReader.h"
-#include "FileFilter.h"
 #include "ImageFileError.h"
 
 #include <QBuffer>
@@ -13,7 +12,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
-#include <QStringList>
 #include <QtEndian>
 
 #include <algorithm>
@@ -197,44 +195,31 @@ void CheckTiffWhole(QByteArrayView data) {
 }
 
 struct FileFormat {
-    // Names the format in reasons and the filter; Qt's name for its reader.
-    const char* Name;
+    const ImageFileType& Type;
+    // Qt's name for its reader; null for bitmaps, which our own reader takes.
     const char* QtName;
-    const char* Description;
-    const char* Masks;
     bool (*Matches)(QByteArrayView head);
     // Null where Qt's reader itself refuses every cut file.
     void (*CheckWhole)(QByteArrayView data);
 };
 
-// Bitmaps first: the open filter's default.
-constexpr std::array<FileFormat, 6> Formats{{
-    {"bmp", nullptr, "Bitmap files", "*.bmp", IsBmp, nullptr},
-    {"png", "png", "PNG files", "*.png", IsPng, CheckPngWhole},
-    {"jpeg", "jpeg", "JPEG files", "*.jpg;*.jpeg", IsJpeg, CheckJpegWhole},
-    {"tiff", "tiff", "TIFF files", "*.tif;*.tiff", IsTiff, CheckTiffWhole},
-    {"webp", "webp", "WebP files", "*.webp", IsWebp, CheckWebpWhole},
-    {"pnm", "ppm", "Netpbm files", "*.ppm;*.pgm;*.pnm", IsPnm, nullptr},
+// In the order of ImageFileTypes.
+const std::array<FileFormat, 6> Formats{{
+    {ImageFileTypes[0], nullptr, IsBmp, nullptr},
+    {ImageFileTypes[1], "png", IsPng, CheckPngWhole},
+    {ImageFileTypes[2], "jpeg", IsJpeg, CheckJpegWhole},
+    {ImageFileTypes[3], "tiff", IsTiff, CheckTiffWhole},
+    {ImageFileTypes[4], "webp", IsWebp, CheckWebpWhole},
+    {ImageFileTypes[5], "ppm", IsPnm, nullptr},
 }};
 
-struct SaveFormat {
-    ImageFormat Format;
-    const FileFormat& File;
-};
-
-const std::array<SaveFormat, 2> SaveFormats{{
-    {ImageFormat::Bmp, Formats[0]},
-    {ImageFormat::Png, Formats[1]},
-}};
-
-FileFilterEntry FilterEntry(const QString& description, const QString& masks) {
-    QString shown = masks;
-    shown.replace(';', ' ');
-    return {QStringLiteral("%1 (%2)").arg(description, shown), masks};
-}
-
-FileFilterEntry FilterEntry(const FileFormat& format) {
-    return FilterEntry(QString::fromLatin1(format.Description), QString::fromLatin1(format.Masks));
+const FileFormat* FormatOf(QByteArrayView head) {
+    const auto format = std::find_if(Formats.begin(), Formats.end(),
+                                     [&](const FileFormat& f) { return f.Matches(head); });
+    if (format == Formats.end()) {
+        throw ImageFileError("not an image file Tarvish can read");
+    }
+    return &*format;
 }
 
 std::string Text(const QString& text) {
@@ -250,11 +235,11 @@ QImage LoadBitmapFile(const QString& path) {
 }
 
 [[noreturn]] void Damaged(const FileFormat& format, const QImageReader& reader) {
+    const std::string name(format.Type.Name);
     if (reader.error() == QImageReader::UnsupportedFormatError) {
-        throw ImageFileError(std::string("no Qt image plugin for ") + format.Name +
-                             " files is installed");
+        throw ImageFileError("no Qt image plugin for " + name + " files is installed");
     }
-    throw ImageFileError(std::string("damaged or incomplete ") + format.Name + " file");
+    throw ImageFileError("damaged or incomplete " + name + " file");
 }
 
 // Transparent parts composed on white: a premultiplied colour plus white
@@ -278,6 +263,35 @@ QImage Flattened(QImage decoded) {
     }
     image.reinterpretAsFormat(QImage::Format_RGB32);
     return image;
+}
+
+// Decodes data, of format, through Qt's reader.
+QImage Decoded(const FileFormat& format, const QByteArray& data,
+               qint64 maxPixels = qint64{BmpMaxPixels}) {
+    if (format.CheckWhole) {
+        format.CheckWhole(data);
+    }
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format.QtName);
+    reader.setAutoDetectImageFormat(false);
+    reader.setAllocationLimit(AllocationLimitMiB);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (!size.isValid()) {
+        Damaged(format, reader);
+    }
+    if (size.width() > BmpMaxSide || size.height() > BmpMaxSide ||
+        qint64{size.width()} * size.height() > maxPixels) {
+        throw ImageFileError("image too large: " + std::to_string(size.width()) + " x " +
+                             std::to_string(size.height()));
+    }
+    QImage decoded;
+    if (!reader.read(&decoded)) {
+        Damaged(format, reader);
+    }
+    return Flattened(std::move(decoded));
 }
 
 void SavePng(const QImage& image, const QString& path) {
@@ -305,36 +319,12 @@ void SavePng(const QImage& image, const QString& path) {
 
 } // namespace
 
-QString ImageOpenFilter() {
-    QList<FileFilterEntry> entries;
-    QStringList masks;
-    for (const FileFormat& format : Formats) {
-        entries << FilterEntry(format);
-        masks << QString::fromLatin1(format.Masks);
-    }
-    entries.insert(1, FilterEntry(QStringLiteral("All images"), masks.join(';')));
-    return FileFilterText(entries);
-}
-
-QString ImageSaveFilter() {
-    QList<FileFilterEntry> entries;
-    for (const SaveFormat& save : SaveFormats) {
-        entries << FilterEntry(save.File);
-    }
-    return FileFilterText(entries);
-}
-
 QImage LoadImageFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw ImageFileError("cannot open file: " + Text(file.errorString()));
     }
-    const QByteArray head = file.peek(12);
-    const auto format = std::find_if(Formats.begin(), Formats.end(),
-                                     [&](const FileFormat& f) { return f.Matches(head); });
-    if (format == Formats.end()) {
-        throw ImageFileError("not an image file Tarvish can read");
-    }
+    const FileFormat* format = FormatOf(file.peek(12));
     if (!format->QtName) {
         file.close();
         return LoadBitmapFile(path);
@@ -347,44 +337,28 @@ QImage LoadImageFile(const QString& path) {
         throw ImageFileError("cannot read file: " + Text(file.errorString()));
     }
     file.close();
-    if (format->CheckWhole) {
-        format->CheckWhole(data);
-    }
-
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format->QtName);
-    reader.setAutoDetectImageFormat(false);
-    reader.setAllocationLimit(AllocationLimitMiB);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (!size.isValid()) {
-        Damaged(*format, reader);
-    }
-    if (size.width() > BmpMaxSide || size.height() > BmpMaxSide) {
-        throw ImageFileError("image too large: " + std::to_string(size.width()) + " x " +
-                             std::to_string(size.height()));
-    }
-    QImage decoded;
-    if (!reader.read(&decoded)) {
-        Damaged(*format, reader);
-    }
-    return Flattened(std::move(decoded));
+    return Decoded(*format, data);
 }
 
-ImageFormat SaveFormatFor(const QString& path, const QString& selectedFilter) {
-    const QString extension = QStringLiteral("*.") + QFileInfo(path).suffix().toLower();
-    for (const SaveFormat& save : SaveFormats) {
-        if (QString::fromLatin1(save.File.Masks).split(';').contains(extension)) {
-            return save.Format;
+QImage LoadImageData(const QByteArray& data, qint64 maxPixels) {
+    if (maxPixels < 1 || maxPixels > qint64{BmpMaxPixels}) {
+        throw std::invalid_argument("LoadImageData: pixel limit " + std::to_string(maxPixels) +
+                                    " is outside 1 to " + std::to_string(BmpMaxPixels));
+    }
+    const FileFormat* format = FormatOf(data.first(std::min<qsizetype>(data.size(), 12)));
+    if (!format->QtName) {
+        try {
+            return BitmapImage(ReadBmp(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                       static_cast<std::size_t>(data.size()),
+                                       static_cast<std::uint64_t>(maxPixels)));
+        } catch (const BmpError& error) {
+            throw ImageFileError(error.what());
         }
     }
-    for (const SaveFormat& save : SaveFormats) {
-        if (FilterEntry(save.File).Description == selectedFilter) {
-            return save.Format;
-        }
+    if (data.size() > MaxFileSize) {
+        throw ImageFileError("file too large: " + std::to_string(data.size()) + " bytes");
     }
-    return ImageFormat::Bmp;
+    return Decoded(*format, data, maxPixels);
 }
 
 void SaveImageFile(const QImage& image, const QString& path, ImageFormat format) {
