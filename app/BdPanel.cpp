@@ -1,5 +1,8 @@
 #include "BdPanel.h"
 
+#include "BdSetTable.h"
+#include "BdSummary.h"
+#include "CurveKey.h"
 #include "ExportFile.h"
 #include "Guarded.h"
 #include "ResultRow.h"
@@ -55,21 +58,7 @@ BdPanel::BdPanel(QWidget* parent) : QWidget(parent) {
 
     table = new QTableWidget(0, 5, this);
     table->setObjectName(QStringLiteral("BdTable"));
-    table->setHorizontalHeaderLabels({QStringLiteral("Transform"), QStringLiteral("BD kept %"),
-                                      QStringLiteral("BD PSNR (dB)"),
-                                      QStringLiteral("Overlap (dB)"), QStringLiteral("Points")});
-    table->horizontalHeaderItem(Kept)->setToolTip(QStringLiteral(
-        "<p>How many more (positive) or fewer (negative) coefficients the transform keeps than "
-        "the reference at equal PSNR, on average over the overlap. It counts coefficients, not "
-        "bits (no positions, no entropy coding), so it is not a BD-rate.</p>"));
-    table->horizontalHeaderItem(Psnr)->setToolTip(
-        QStringLiteral("How much higher the PSNR is than the reference's at an equal kept share, "
-                       "on average over the overlap"));
-    table->horizontalHeaderItem(Overlap)->setToolTip(
-        QStringLiteral("The PSNR range both curves cover, which BD kept averages over"));
-    table->horizontalHeaderItem(Points)->setToolTip(
-        QStringLiteral("<p>The curve's points that count: a finite PSNR and a kept share above "
-                       "0, each better than the last in both; at least 4 are needed.</p>"));
+    SetHeaders(false);
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -112,18 +101,93 @@ BdPanel::BdPanel(QWidget* parent) : QWidget(parent) {
     Recompute();
 }
 
+void BdPanel::SetHeaders(bool ofSet) {
+    const QString keptTip = QStringLiteral(
+        "<p>How many more (positive) or fewer (negative) coefficients the transform keeps than "
+        "the reference at equal PSNR, on average over the overlap. It counts coefficients, not "
+        "bits (no positions, no entropy coding), so it is not a BD-rate.</p>");
+    const QString perImage = QStringLiteral(
+        "<p>Computed for each image, its curve against its own reference curve, then the mean "
+        "and the sample standard deviation over the images: never from the averaged "
+        "curves.</p>");
+    if (ofSet) {
+        table->setHorizontalHeaderLabels(
+            {QStringLiteral("Transform"), QStringLiteral("BD kept % (mean \u00b1 sd)"),
+             QStringLiteral("BD PSNR dB (mean \u00b1 sd)"), QStringLiteral("BD kept % range"),
+             QStringLiteral("Images")});
+        table->horizontalHeaderItem(Kept)->setToolTip(keptTip + perImage);
+        table->horizontalHeaderItem(Psnr)->setToolTip(
+            QStringLiteral("<p>How much higher the PSNR is than the reference's at an equal kept "
+                           "share.</p>") +
+            perImage);
+        table->horizontalHeaderItem(Overlap)->setToolTip(
+            QStringLiteral("The lowest and the highest BD kept of the images"));
+        table->horizontalHeaderItem(Points)->setToolTip(QStringLiteral(
+            "<p>The images whose BD figures are defined, which the figures are over; in "
+            "brackets those whose are not (no reference curve, fewer than 4 points, no "
+            "overlap).</p>"));
+        return;
+    }
+    table->setHorizontalHeaderLabels({QStringLiteral("Transform"), QStringLiteral("BD kept %"),
+                                      QStringLiteral("BD PSNR (dB)"),
+                                      QStringLiteral("Overlap (dB)"), QStringLiteral("Points")});
+    table->horizontalHeaderItem(Kept)->setToolTip(keptTip);
+    table->horizontalHeaderItem(Psnr)->setToolTip(
+        QStringLiteral("How much higher the PSNR is than the reference's at an equal kept share, "
+                       "on average over the overlap"));
+    table->horizontalHeaderItem(Overlap)->setToolTip(
+        QStringLiteral("The PSNR range both curves cover, which BD kept averages over"));
+    table->horizontalHeaderItem(Points)->setToolTip(
+        QStringLiteral("<p>The curve's points that count: a finite PSNR and a kept share above "
+                       "0, each better than the last in both; at least 4 are needed.</p>"));
+}
+
+BdMethod BdPanel::Method() const {
+    return methodChoice->currentIndex() == 1 ? BdMethod::PiecewiseCubic : BdMethod::CubicFit;
+}
+
 void BdPanel::SetCurves(std::vector<BdCurve> newCurves, bool stillRunning) {
     curves = std::move(newCurves);
     running = stillRunning;
-    FillChoices();
-    Recompute();
-}
-
-void BdPanel::FillChoices() {
+    if (setMode) {
+        setMode = false;
+        setRows.clear();
+        SetHeaders(false);
+    }
     QStringList names;
     for (const BdCurve& c : curves) {
         names << c.Name;
     }
+    FillChoices(names);
+    Recompute();
+}
+
+void BdPanel::SetRows(std::vector<BatchRow> rows) {
+    setRows = std::move(rows);
+    curves.clear();
+    running = false;
+    if (!setMode) {
+        setMode = true;
+        SetHeaders(true);
+    }
+    std::vector<std::string> transforms;
+    for (const BatchRow& row : setRows) {
+        if (std::find(transforms.begin(), transforms.end(), row.Transform) == transforms.end()) {
+            transforms.push_back(row.Transform);
+        }
+    }
+    std::sort(transforms.begin(), transforms.end(), [](const auto& a, const auto& b) {
+        return CurveKey::TransformRank(a) < CurveKey::TransformRank(b);
+    });
+    QStringList names;
+    for (const std::string& name : transforms) {
+        names << QString::fromStdString(name);
+    }
+    FillChoices(names);
+    Recompute();
+}
+
+void BdPanel::FillChoices(const QStringList& names) {
     QStringList shown;
     for (int i = 0; i < referenceChoice->count(); ++i) {
         shown << referenceChoice->itemText(i);
@@ -140,22 +204,95 @@ void BdPanel::FillChoices() {
     referenceChoice->setCurrentIndex(index >= 0 ? index : 0);
 }
 
+void BdPanel::SetCell(int row, int column, const QString& text, const QString& exact,
+                      const QString& tip) {
+    auto* item = new QTableWidgetItem(text);
+    item->setData(ExactRole, exact);
+    item->setToolTip(tip);
+    item->setTextAlignment(column == Name ? Qt::AlignLeft | Qt::AlignVCenter
+                                          : Qt::AlignRight | Qt::AlignVCenter);
+    table->setItem(row, column, item);
+}
+
+void BdPanel::RecomputeSet() {
+    const std::vector<SetBd> figures =
+        referenceChoice->count() == 0
+            ? std::vector<SetBd>()
+            : BdSummary::Of(setRows, referenceChoice->currentText().toStdString(), Method());
+    table->setRowCount(static_cast<int>(figures.size()));
+    const auto cell = [this](int row, int column, const QString& text, const QString& exact,
+                             const QString& tip) { SetCell(row, column, text, exact, tip); };
+    const auto spread = [](const SampleStatistics& s, int decimals) {
+        if (s.Count == 0) {
+            return QStringLiteral("n/a");
+        }
+        return s.Count == 1 ? Fixed(s.Mean, decimals)
+                            : QStringLiteral("%1 \u00b1 %2")
+                                  .arg(Fixed(s.Mean, decimals), Fixed(s.Std, decimals));
+    };
+    const SetBd* best = nullptr;
+    const QString reference = referenceChoice->currentText();
+    for (int row = 0; row < static_cast<int>(figures.size()); ++row) {
+        const SetBd& f = figures[row];
+        const QString name = QString::fromStdString(f.Key.Transform);
+        cell(row, Name, name, name, QString());
+        const QString why =
+            f.Defined == 0 ? QStringLiteral("no image has both figures defined") : QString();
+        cell(row, Kept, spread(f.KeptPercent, 1), f.Defined ? Exact(f.KeptPercent.Mean) : QString(),
+             why);
+        cell(row, Psnr, spread(f.PsnrDb, 2), f.Defined ? Exact(f.PsnrDb.Mean) : QString(), why);
+        cell(row, Overlap,
+             f.Defined ? QStringLiteral("%1 to %2")
+                             .arg(Fixed(f.KeptPercent.Min, 1), Fixed(f.KeptPercent.Max, 1))
+                       : QStringLiteral("n/a"),
+             f.Defined
+                 ? Exact(f.KeptPercent.Min) + QStringLiteral(" to ") + Exact(f.KeptPercent.Max)
+                 : QString(),
+             why);
+        const QString images = f.Undefined == 0
+                                   ? QString::number(f.Defined)
+                                   : QStringLiteral("%1 (%2 not)").arg(f.Defined).arg(f.Undefined);
+        cell(row, Points, images, images, QString());
+        if (f.Defined > 0 && name != reference && name != BestPerTileName() &&
+            (!best || f.KeptPercent.Mean < best->KeptPercent.Mean)) {
+            best = &f;
+        }
+    }
+    if (figures.empty()) {
+        summary->setText(QStringLiteral("No curves to compare."));
+    } else if (!best) {
+        summary->setText(QStringLiteral("No BD figures over the set."));
+    } else if (best->KeptPercent.Mean >= 0.0) {
+        summary->setText(
+            QStringLiteral("Over %1 images, %2 keeps the fewest coefficients at equal PSNR "
+                           "(figures per image, then averaged).")
+                .arg(best->Defined)
+                .arg(reference));
+    } else {
+        summary->setText(
+            QStringLiteral("Over %1 images, %2 keeps on average %3 % fewer "
+                           "coefficients than %4 at equal PSNR (sd %5 %; figures "
+                           "per image, then averaged).")
+                .arg(best->Defined)
+                .arg(QString::fromStdString(best->Key.Transform), Fixed(-best->KeptPercent.Mean, 1),
+                     reference,
+                     best->Defined > 1 ? Fixed(best->KeptPercent.Std, 1) : QStringLiteral("n/a")));
+    }
+    exportButton->setEnabled(!figures.empty());
+}
+
 void BdPanel::Recompute() {
-    const BdMethod method =
-        methodChoice->currentIndex() == 1 ? BdMethod::PiecewiseCubic : BdMethod::CubicFit;
+    if (setMode) {
+        RecomputeSet();
+        return;
+    }
+    const BdMethod method = Method();
     const int refIndex = referenceChoice->currentIndex();
     const BdCurve* reference =
         refIndex >= 0 && refIndex < static_cast<int>(curves.size()) ? &curves[refIndex] : nullptr;
     table->setRowCount(static_cast<int>(curves.size()));
-    const auto cell = [&](int row, int column, const QString& text, const QString& exact,
-                          const QString& tip) {
-        auto* item = new QTableWidgetItem(text);
-        item->setData(ExactRole, exact);
-        item->setToolTip(tip);
-        item->setTextAlignment(column == Name ? Qt::AlignLeft | Qt::AlignVCenter
-                                              : Qt::AlignRight | Qt::AlignVCenter);
-        table->setItem(row, column, item);
-    };
+    const auto cell = [this](int row, int column, const QString& text, const QString& exact,
+                             const QString& tip) { SetCell(row, column, text, exact, tip); };
     const QString waiting = running ? QStringLiteral("the sweep has not made this curve yet")
                                     : QStringLiteral("the sweep stopped before the curve was "
                                                      "complete");
@@ -278,7 +415,28 @@ QString BdPanel::Text(QChar separator, bool exact) const {
 
 void BdPanel::ExportCsv() {
     ExportFile(this, QStringLiteral("Export BD figures"), QStringLiteral("CSV files (*.csv)"),
-               QStringLiteral("csv"), [this] { return Text(',', true).toUtf8(); });
+               QStringLiteral("csv"), [this] {
+                   if (!setMode) {
+                       return Text(',', true).toUtf8();
+                   }
+                   // The set's figures as tarvish-summary writes them.
+                   const std::vector<SetBd> figures = BdSummary::Of(
+                       setRows, referenceChoice->currentText().toStdString(), Method());
+                   QStringList lines;
+                   QStringList header;
+                   for (std::string_view column : BdSetTable::Columns()) {
+                       header << QString::fromUtf8(column.data(), column.size());
+                   }
+                   lines << header.join(',');
+                   for (const auto& row : BdSetTable::Rows(figures)) {
+                       QStringList fields;
+                       for (const std::string& field : row) {
+                           fields << QString::fromStdString(ResultRow::Quoted(field));
+                       }
+                       lines << fields.join(',');
+                   }
+                   return (lines.join('\n') + '\n').toUtf8();
+               });
 }
 
 bool BdPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "BdPanel.h"
 #include "ConversionCancelled.h"
+#include "CurveTable.h"
 #include "Dialogs.h"
 #include "ExportFile.h"
 #include "Guarded.h"
@@ -14,6 +15,7 @@
 #include "ToolButton.h"
 
 #include <QApplication>
+#include <QAreaSeries>
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
@@ -29,6 +31,7 @@
 #include <QScatterSeries>
 #include <QSplitter>
 #include <QStyle>
+#include <QSvgGenerator>
 #include <QThread>
 #include <QToolButton>
 #include <QToolTip>
@@ -56,6 +59,15 @@ QColor FamilyColor(TransformKind kind) {
         return QColor(0xd6, 0x27, 0x28);
     }
     return Qt::black;
+}
+
+// The series a set's curve is drawn with: the six pages' in page order, then Best per tile.
+std::size_t SeriesOf(const CurveKey& key) {
+    return CurveKey::TransformRank(key.Transform).value_or(TransformKindCount);
+}
+
+const SampleStatistics& QualityOf(const SetPoint& point, CurvesTab::Measure measure) {
+    return measure == CurvesTab::Measure::Ssim ? point.Ssim : point.PsnrDb;
 }
 
 double Quality(const SweepPoint& point, CurvesTab::Measure measure) {
@@ -149,6 +161,25 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
         });
     }
 
+    // A set's bands, under the curves, in each curve's colour.
+    for (std::size_t i = 0; i <= lines.size(); ++i) {
+        auto* band = new QAreaSeries(new QLineSeries(chart), new QLineSeries(chart));
+        const QColor line = i < lines.size() ? lines[i]->pen().color() : QColor(Qt::black);
+        QColor fill = line;
+        fill.setAlpha(i < lines.size() ? 45 : 30);
+        band->setBrush(fill);
+        band->setPen(Qt::NoPen);
+        band->setName((i < lines.size() ? lines[i]->name() : BestPerTileName()) +
+                      QStringLiteral(" middle half"));
+        chart->addSeries(band);
+        band->attachAxis(x);
+        band->attachAxis(y);
+        for (QLegendMarker* marker : chart->legend()->markers(band)) {
+            marker->setVisible(false);
+        }
+        bands.push_back(band);
+    }
+
     // A taller or shorter plot has room for more or fewer labels.
     connect(chart, &QChart::plotAreaChanged, this, [this] { Plot(); });
     chartView = new QChartView(chart, this);
@@ -177,6 +208,14 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     pngButton = MakeToolButton(this, "SweepExportPngButton", QStringLiteral("PNG..."),
                                QStringLiteral("Save the chart as a PNG image"),
                                QStyle::SP_DialogSaveButton);
+    svgButton = MakeToolButton(this, "SweepExportSvgButton", QStringLiteral("SVG..."),
+                               QStringLiteral("Save the chart as an SVG drawing, for papers"),
+                               QStyle::SP_DialogSaveButton);
+    groupChoice = new QComboBox(this);
+    groupChoice->setObjectName(QStringLiteral("ResultsGroupChoice"));
+    groupChoice->setToolTip(QStringLiteral("The tile count, colour correction and options of the "
+                                           "curves shown"));
+    groupChoice->hide();
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("SweepProgressBar"));
     progress->setRange(0, 1);
@@ -195,6 +234,11 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     });
     connect(csvButton, &QToolButton::clicked, this, Guarded(this, &CurvesTab::ExportCsv));
     connect(pngButton, &QToolButton::clicked, this, Guarded(this, &CurvesTab::ExportPng));
+    connect(svgButton, &QToolButton::clicked, this, Guarded(this, &CurvesTab::ExportSvg));
+    connect(groupChoice, &QComboBox::currentIndexChanged, this, [this] {
+        Plot();
+        UpdateBd();
+    });
     connect(measureBox, &QComboBox::currentIndexChanged, this, [this] { Plot(); });
 
     auto* buttons = new QHBoxLayout;
@@ -202,9 +246,11 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(sweepButton);
     buttons->addWidget(cancelButton);
     buttons->addWidget(progress, 1);
+    buttons->addWidget(groupChoice);
     buttons->addWidget(measureBox);
     buttons->addWidget(csvButton);
     buttons->addWidget(pngButton);
+    buttons->addWidget(svgButton);
     bd = new BdPanel(this);
     // The chart above, the BD table under it; the user may give either more room.
     auto* split = new QSplitter(Qt::Vertical, this);
@@ -228,6 +274,9 @@ CurvesTab::~CurvesTab() {
 
 void CurvesTab::Start(const QImage& source, const QString& name, const SweepSettings& s) {
     Cancel();
+    set.reset();
+    groupChoice->hide();
+    chart->setTitle(QString());
     image = source.convertToFormat(QImage::Format_RGB32);
     imageName = name;
     settings = s;
@@ -303,6 +352,85 @@ void CurvesTab::Cancel() {
     UpdateButtons();
 }
 
+void CurvesTab::OpenResults(const QStringList& paths) {
+    Cancel();
+    cancel = false;
+    const int current = ++generation;
+    progress->setRange(0, 0);
+    status->setText(paths.size() == 1 ? QStringLiteral("Reading %1...").arg(paths.front())
+                                      : QStringLiteral("Reading %1 files...").arg(paths.size()));
+    // The thread reads its own copy of the names and hands back the set, or why there is none.
+    thread.reset(QThread::create([this, current, paths] {
+        std::shared_ptr<const ResultsSet> loaded;
+        QString failure;
+        try {
+            loaded = std::make_shared<const ResultsSet>(ResultsSet::Load(paths));
+        } catch (...) {
+            failure = Application::ExceptionText(std::current_exception());
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, current, loaded, failure] {
+                if (current != generation) {
+                    return;
+                }
+                if (thread) {
+                    thread->wait();
+                    thread.reset();
+                }
+                progress->setRange(0, 1);
+                progress->setValue(loaded ? 1 : 0);
+                if (loaded) {
+                    ShowSet(loaded);
+                    return;
+                }
+                status->setText(QStringLiteral("Cannot open the results: %1").arg(failure));
+                UpdateButtons();
+                Dialogs::Current().Message(
+                    this, QApplication::applicationName(),
+                    QStringLiteral("Cannot open the results: %1").arg(failure));
+            },
+            Qt::QueuedConnection);
+    }));
+    thread->start();
+    UpdateButtons();
+}
+
+void CurvesTab::ShowSet(std::shared_ptr<const ResultsSet> loaded) {
+    set = std::move(loaded);
+    points.clear();
+    bestCurve.clear();
+    {
+        const QSignalBlocker blocker(groupChoice);
+        groupChoice->clear();
+        for (const CurveKey& group : set->Groups()) {
+            groupChoice->addItem(ResultsSet::GroupName(group));
+        }
+        groupChoice->setCurrentIndex(0);
+    }
+    groupChoice->setVisible(set->Groups().size() > 1);
+    std::size_t images = 0;
+    for (const CurveKey& group : set->Groups()) {
+        images = std::max(images, set->ImageCount(group));
+    }
+    status->setText(
+        QStringLiteral("Rows of %1 %2: %3 images, %4 %5.")
+            .arg(set->Files().size())
+            .arg(set->Files().size() == 1 ? QStringLiteral("file") : QStringLiteral("files"))
+            .arg(images)
+            .arg(set->Groups().size())
+            .arg(set->Groups().size() == 1 ? QStringLiteral("group of curves")
+                                           : QStringLiteral("groups of curves")));
+    Plot();
+    UpdateBd();
+    UpdateButtons();
+}
+
+CurveKey CurvesTab::Group() const {
+    const int index = std::max(groupChoice->currentIndex(), 0);
+    return set->Groups().at(static_cast<std::size_t>(index));
+}
+
 void CurvesTab::AddPoint(SweepPoint point, std::size_t done, std::size_t total) {
     const double percent = point.ErrorPercent();
     points.push_back(std::move(point));
@@ -349,6 +477,10 @@ void CurvesTab::Finished(const QString& failure) {
 }
 
 void CurvesTab::UpdateBd() {
+    if (set) {
+        bd->SetRows(set->RowsOf(Group()));
+        return;
+    }
     std::vector<BdCurve> curves;
     for (TransformKind kind : settings.Kinds) {
         BdCurve curve;
@@ -383,8 +515,10 @@ void CurvesTab::UpdateBd() {
 void CurvesTab::UpdateButtons() {
     sweepButton->setEnabled(!Running());
     cancelButton->setEnabled(Running());
-    csvButton->setEnabled(!points.empty());
-    pngButton->setEnabled(!points.empty());
+    const bool shown = !points.empty() || set;
+    csvButton->setEnabled(shown);
+    pngButton->setEnabled(shown);
+    svgButton->setEnabled(shown);
 }
 
 void CurvesTab::SetMeasure(Measure measure) {
@@ -393,6 +527,14 @@ void CurvesTab::SetMeasure(Measure measure) {
 
 void CurvesTab::Plot() {
     const Measure measure = measureBox->currentIndex() == 1 ? Measure::Ssim : Measure::Psnr;
+    if (set) {
+        PlotSet(measure);
+        return;
+    }
+    for (QAreaSeries* band : bands) {
+        band->upperSeries()->clear();
+        band->lowerSeries()->clear();
+    }
     // A logarithmic axis has no 0: a point that kept nothing sits at the axis' lowest decade.
     double smallest = 1.0;
     double low = std::numeric_limits<double>::infinity();
@@ -431,6 +573,64 @@ void CurvesTab::Plot() {
     }
     bestLine->replace(best);
     bestMarks->replace(best);
+    SetAxes(floorKept, low, high, measure);
+}
+
+void CurvesTab::PlotSet(Measure measure) {
+    const CurveKey group = Group();
+    const std::vector<SetCurve> curves = set->CurvesOf(group);
+    double smallest = 1.0;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const SetCurve& curve : curves) {
+        for (const SetPoint& point : curve.Points) {
+            if (point.KeptPercent.Mean > 0.0) {
+                smallest = std::min(smallest, point.KeptPercent.Mean);
+            }
+            const SampleStatistics& q = QualityOf(point, measure);
+            for (double value : {q.P25, q.P75, q.Mean}) {
+                if (std::isfinite(value)) {
+                    low = std::min(low, value);
+                    high = std::max(high, value);
+                }
+            }
+        }
+    }
+    const double floorKept = std::pow(10.0, std::floor(std::log10(smallest)));
+    std::vector<QList<QPointF>> means(bands.size());
+    std::vector<QList<QPointF>> upper(bands.size());
+    std::vector<QList<QPointF>> lower(bands.size());
+    for (const SetCurve& curve : curves) {
+        const std::size_t series = SeriesOf(curve.Key);
+        for (const SetPoint& point : curve.Points) {
+            const SampleStatistics& q = QualityOf(point, measure);
+            if (!std::isfinite(q.Mean)) {
+                continue;
+            }
+            const double kept = std::max(point.KeptPercent.Mean, floorKept);
+            means[series].append(QPointF(kept, q.Mean));
+            upper[series].append(QPointF(kept, q.P75));
+            lower[series].append(QPointF(kept, q.P25));
+        }
+    }
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        QLineSeries* line = i < lines.size() ? lines[i] : bestLine;
+        QScatterSeries* mark = i < marks.size() ? marks[i] : bestMarks;
+        line->replace(means[i]);
+        mark->replace(means[i]);
+        bands[i]->upperSeries()->replace(upper[i]);
+        bands[i]->lowerSeries()->replace(lower[i]);
+    }
+    const std::size_t images = set->ImageCount(group);
+    chart->setTitle(QStringLiteral("%1 %2, %3: means, bands from the 25th to the 75th "
+                                   "percentile")
+                        .arg(images)
+                        .arg(images == 1 ? QStringLiteral("image") : QStringLiteral("images"),
+                             ResultsSet::GroupName(group)));
+    SetAxes(floorKept, low, high, measure);
+}
+
+void CurvesTab::SetAxes(double floorKept, double low, double high, Measure measure) {
     auto* x = static_cast<QLogValueAxis*>(chart->axes(Qt::Horizontal).constFirst());
     auto* y = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).constFirst());
     x->setRange(floorKept, 100.0);
@@ -460,6 +660,10 @@ void CurvesTab::ShowPointTip(std::size_t kind, const QPointF& at, bool entered) 
         return;
     }
     const Measure measure = measureBox->currentIndex() == 1 ? Measure::Ssim : Measure::Psnr;
+    if (set) {
+        ShowSetTip(kind, at, measure);
+        return;
+    }
     const SweepPoint* nearest = nullptr;
     double distance = std::numeric_limits<double>::infinity();
     for (const SweepPoint& p : points) {
@@ -506,7 +710,70 @@ bool CurvesTab::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void CurvesTab::ShowSetTip(std::size_t kind, const QPointF& at, Measure measure) {
+    const SetCurve* curve = nullptr;
+    const SetPoint* nearest = nullptr;
+    double distance = std::numeric_limits<double>::infinity();
+    const std::vector<SetCurve> curves = set->CurvesOf(Group());
+    for (const SetCurve& c : curves) {
+        if (SeriesOf(c.Key) != kind) {
+            continue;
+        }
+        for (const SetPoint& p : c.Points) {
+            const double dx =
+                std::log10(std::max(p.KeptPercent.Mean, 1e-9)) - std::log10(std::max(at.x(), 1e-9));
+            const double dy = QualityOf(p, measure).Mean - at.y();
+            if (dx * dx + dy * dy < distance) {
+                distance = dx * dx + dy * dy;
+                curve = &c;
+                nearest = &p;
+            }
+        }
+    }
+    if (!nearest) {
+        return;
+    }
+    const SampleStatistics& q = QualityOf(*nearest, measure);
+    const bool ssim = measure == Measure::Ssim;
+    const auto shown = [ssim](double value) {
+        return ssim ? QString::number(value, 'f', 4) : QString::number(value, 'f', 2);
+    };
+    hoveredTip = QStringLiteral("%1\n%2 %3 %\nkept %4 % (mean of %5 images)\n%6 %7 (mean; "
+                                "middle half %8 to %9)")
+                     .arg(QString::fromStdString(curve->Key.Transform),
+                          curve->Key.Options.Rule == KeepRule::Kept ? QStringLiteral("keep")
+                                                                    : QStringLiteral("error"),
+                          QString::number(nearest->ErrorPercent, 'g', 6),
+                          QString::number(nearest->KeptPercent.Mean, 'f', 3),
+                          QString::number(nearest->KeptPercent.Count),
+                          ssim ? QStringLiteral("SSIM") : QStringLiteral("PSNR"),
+                          shown(q.Mean) + (ssim ? QString() : QStringLiteral(" dB")), shown(q.P25),
+                          shown(q.P75));
+    if (!ssim && nearest->PsnrInfinite > 0) {
+        hoveredTip +=
+            QStringLiteral("\n%1 unchanged (infinite PSNR), left out").arg(nearest->PsnrInfinite);
+    }
+    QToolTip::showText(QCursor::pos(), hoveredTip, chartView);
+}
+
 QString CurvesTab::Csv() const {
+    if (set) {
+        // Every group's curves, as tarvish-summary writes them.
+        QStringList table;
+        QStringList names;
+        for (std::string_view column : CurveTable::Columns()) {
+            names << TextOf(column);
+        }
+        table << names.join(',');
+        for (const auto& row : CurveTable::Rows(set->Curves())) {
+            QStringList fields;
+            for (const std::string& field : row) {
+                fields << QString::fromStdString(ResultRow::Quoted(field));
+            }
+            table << fields.join(',');
+        }
+        return table.join('\n') + '\n';
+    }
     QStringList lines;
     QStringList header;
     for (std::string_view column : ResultRow::Columns()) {
@@ -524,9 +791,30 @@ QString CurvesTab::Csv() const {
     return lines.join('\n') + '\n';
 }
 
+void CurvesTab::ExportSvg() {
+    ExportFile(this, QStringLiteral("Export chart"), QStringLiteral("SVG drawings (*.svg)"),
+               QStringLiteral("svg"), [this] {
+                   QByteArray bytes;
+                   QBuffer buffer(&bytes);
+                   buffer.open(QIODevice::WriteOnly);
+                   QSvgGenerator svg;
+                   svg.setOutputDevice(&buffer);
+                   svg.setSize(chartView->size());
+                   svg.setViewBox(QRect(QPoint(0, 0), chartView->size()));
+                   svg.setTitle(chart->title().isEmpty() ? QStringLiteral("Tarvish curves")
+                                                         : chart->title());
+                   QPainter painter(&svg);
+                   chartView->render(&painter);
+                   painter.end();
+                   return bytes;
+               });
+}
+
 void CurvesTab::ExportCsv() {
-    ExportFile(this, QStringLiteral("Export sweep"), QStringLiteral("CSV files (*.csv)"),
-               QStringLiteral("csv"), [this] { return Csv().toUtf8(); });
+    ExportFile(this,
+               set ? QStringLiteral("Export curves over the set") : QStringLiteral("Export sweep"),
+               QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"),
+               [this] { return Csv().toUtf8(); });
 }
 
 void CurvesTab::ExportPng() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BestPerTile.h"
+#include "ResultsSet.h"
 #include "SweepPoint.h"
 #include "SweepSettings.h"
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 class BdPanel;
+class QAreaSeries;
 class QChart;
 class QChartView;
 class QComboBox;
@@ -29,6 +31,11 @@ class QToolButton;
 // point to the GUI thread through a queued call, and the chart grows as they come. Nothing of
 // the pages changes. Cancel stops it within a tile's work and keeps the points so far; the
 // destructor cancels and waits, which is safe because the sweep never waits on the GUI thread.
+//
+// Open results shows a set of images instead, from row files of tarvish-batch read on the same
+// kind of thread: for one group at a time (ResultsGroupChoice: tile count, colour correction,
+// options) a curve per transform through the means over the images, with a band from the 25th
+// to the 75th percentile of the quality, and the BD table over the set.
 class CurvesTab : public QWidget {
     Q_OBJECT
 
@@ -45,6 +52,12 @@ public:
     void Cancel();
     bool Running() const { return thread != nullptr; }
 
+    // Reads the row files and shows the set they hold; a running sweep is cancelled first. A file
+    // that cannot be read is named, with its line, in a message, and the tab stays as it was.
+    void OpenResults(const QStringList& paths);
+    // The set shown, or null while the tab shows a sweep.
+    const ResultsSet* Set() const { return set.get(); }
+
     void SetMeasure(Measure measure);
     const std::vector<SweepPoint>& Points() const { return points; }
 
@@ -52,6 +65,7 @@ public:
     QString Csv() const;
     void ExportCsv();
     void ExportPng();
+    void ExportSvg();
 
 signals:
     // The Sweep button: the window answers with Start and the active page's settings.
@@ -64,8 +78,15 @@ private:
     void AddPoint(SweepPoint point, std::size_t done, std::size_t total);
     void Finished(const QString& failure);
     void Plot();
+    void PlotSet(Measure measure);
+    // The axes' ranges and ticks for kept shares from floorKept and qualities from low to high.
+    void SetAxes(double floorKept, double low, double high, Measure measure);
+    void ShowSet(std::shared_ptr<const ResultsSet> loaded);
+    // The group chosen of the set shown.
+    CurveKey Group() const;
     void UpdateButtons();
     void ShowPointTip(std::size_t kind, const QPointF& at, bool entered);
+    void ShowSetTip(std::size_t kind, const QPointF& at, Measure measure);
     // Gives the BD table the curves so far.
     void UpdateBd();
 
@@ -75,11 +96,15 @@ private:
     std::vector<QScatterSeries*> marks;
     QLineSeries* bestLine;
     QScatterSeries* bestMarks;
+    // Per series of lines, then the best per tile: the middle half of a set's images.
+    std::vector<QAreaSeries*> bands;
     QComboBox* measureBox;
+    QComboBox* groupChoice;
     QToolButton* sweepButton;
     QToolButton* cancelButton;
     QToolButton* csvButton;
     QToolButton* pngButton;
+    QToolButton* svgButton;
     QProgressBar* progress;
     QLabel* status;
     BdPanel* bd;
@@ -92,6 +117,8 @@ private:
     std::vector<SweepPoint> points;
     // The Best per tile curve so far, per error: filled as each error's sixth point arrives.
     std::vector<std::optional<BestPerTileFigures>> bestCurve;
+    std::shared_ptr<const ResultsSet> set;
+    // The sweep's or the reading's.
     std::unique_ptr<QThread> thread;
     std::atomic<bool> cancel{false};
     // Points queued by an earlier sweep are dropped when they arrive late.

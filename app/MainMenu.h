@@ -15,6 +15,8 @@ public:
 
     // File
     QAction* OpenAction;
+    // Row files of tarvish-batch, shown as a set's curves in the Curves tab.
+    QAction* OpenResultsAction;
     QAction* SaveAction;
     QAction* SaveAllAction;
     QAction* ExitAction;

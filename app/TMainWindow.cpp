@@ -206,6 +206,7 @@ void TMainWindow::BuildMenu() {
         connect(action, &QAction::triggered, this, Guarded(this, handler));
     };
     on(menu->OpenAction, &TMainWindow::OpenButtonClick);
+    on(menu->OpenResultsAction, &TMainWindow::OpenResults);
     on(menu->SaveAction, &TMainWindow::SaveButtonClick);
     on(menu->SaveAllAction, &TMainWindow::SaveAllPages);
     on(menu->ExitAction, &TMainWindow::ExitButtonClick);
@@ -438,6 +439,17 @@ void TMainWindow::StartSweep() {
         return;
     }
     curves->Start(picture, QFileInfo(CurrentFileName).fileName(), settings);
+}
+
+void TMainWindow::OpenResults() {
+    const QStringList paths = Dialogs::Current().OpenFileNames(
+        this, QStringLiteral("Open results"), QString(),
+        QStringLiteral("Rows of tarvish-batch (*.csv);;All files (*)"));
+    if (paths.isEmpty()) {
+        return;
+    }
+    OriginalPageControl->setCurrentWidget(curves);
+    curves->OpenResults(paths);
 }
 
 void TMainWindow::StartBestTiles() {

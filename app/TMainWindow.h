@@ -66,6 +66,8 @@ public:
     void StartConversion();
     // The Curves tab's sweep, at the active page's side, tiles and colour correction.
     void StartSweep();
+    // File > Open results: row files of tarvish-batch into the Curves tab.
+    void OpenResults();
     void StopButtonClick();
     // Saving, closing, About.
     void SaveButtonClick();

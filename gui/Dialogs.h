@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -20,6 +21,9 @@ public:
     // filter is in Qt's form, "Bitmap files (*.bmp);;PNG files (*.png)".
     virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
                                  const QString& filter) = 0;
+    // The chosen files' paths (one or more), or none when the user cancelled.
+    virtual QStringList OpenFileNames(QWidget* parent, const QString& title,
+                                      const QString& directory, const QString& filter) = 0;
     // selectedFilter, when given, names the filter shown first (empty: the
     // first) and receives the one the user chose.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& directory,

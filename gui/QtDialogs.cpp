@@ -9,6 +9,11 @@ QString QtDialogs::OpenFileName(QWidget* parent, const QString& title, const QSt
     return QFileDialog::getOpenFileName(parent, title, directory, filter);
 }
 
+QStringList QtDialogs::OpenFileNames(QWidget* parent, const QString& title,
+                                     const QString& directory, const QString& filter) {
+    return QFileDialog::getOpenFileNames(parent, title, directory, filter);
+}
+
 QString QtDialogs::SaveFileName(QWidget* parent, const QString& title, const QString& directory,
                                 const QString& filter, QString* selectedFilter) {
     return QFileDialog::getSaveFileName(parent, title, directory, filter, selectedFilter);

@@ -7,6 +7,8 @@ class QtDialogs : public Dialogs {
 public:
     QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
                          const QString& filter) override;
+    QStringList OpenFileNames(QWidget* parent, const QString& title, const QString& directory,
+                              const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& title, const QString& directory,
                          const QString& filter, QString* selectedFilter = nullptr) override;
     Answer Question(QWidget* parent, const QString& title, const QString& text) override;

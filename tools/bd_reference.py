@@ -83,4 +83,5 @@ def main():
                                           overlap[0], overlap[1], kept, psnr])
 
 
-main()
+if __name__ == "__main__":
+    main()

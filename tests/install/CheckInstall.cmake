@@ -21,7 +21,7 @@ if(NOT result EQUAL 0)
 endif()
 
 set(sizes 16 32 48 64 128 256)
-set(expected "${BINDIR}/tarvish-batch")
+set(expected "${BINDIR}/tarvish-batch" "${BINDIR}/tarvish-summary")
 if(GUI)
     list(APPEND expected
         "${BINDIR}/tarvish"
@@ -45,15 +45,17 @@ foreach(file IN LISTS installed)
     endif()
 endforeach()
 
-# The installed command starts: it finds everything it links against outside the build tree.
-set(batch "${PREFIX}/${BINDIR}/tarvish-batch")
-if(EXISTS "${batch}")
-    execute_process(COMMAND "${batch}" --help
-        RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-    if(NOT result EQUAL 0 OR NOT output MATCHES "^Usage: tarvish-batch")
-        string(APPEND failures "${batch} --help: exit ${result}\n${output}${errors}\n")
+# The installed commands start: they find everything they link against outside the build tree.
+foreach(command tarvish-batch tarvish-summary)
+    set(program "${PREFIX}/${BINDIR}/${command}")
+    if(EXISTS "${program}")
+        execute_process(COMMAND "${program}" --help
+            RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+        if(NOT result EQUAL 0 OR NOT output MATCHES "^Usage: ${command}")
+            string(APPEND failures "${program} --help: exit ${result}\n${output}${errors}\n")
+        endif()
     endif()
-endif()
+endforeach()
 
 if(GUI)
     # The menu entry starts the installed program and names the installed icon.

@@ -21,6 +21,12 @@ QString FakeDialogs::OpenFileName(QWidget*, const QString& title, const QString&
     return Next(openAnswers, QString());
 }
 
+QStringList FakeDialogs::OpenFileNames(QWidget*, const QString& title, const QString&,
+                                       const QString&) {
+    openTitles << title;
+    return Next(openManyAnswers, QStringList());
+}
+
 QString FakeDialogs::SaveFileName(QWidget*, const QString& title, const QString&,
                                   const QString& filter, QString* selectedFilter) {
     saveTitles << title;

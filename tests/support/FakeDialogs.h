@@ -19,6 +19,8 @@ public:
     };
 
     std::deque<QString> openAnswers;
+    // Each answer of a dialog that opens several files.
+    std::deque<QStringList> openManyAnswers;
     std::deque<QString> saveAnswers;
     // In Qt's form, "PNG files (*.png)".
     std::deque<QString> saveFilterAnswers;
@@ -35,6 +37,8 @@ public:
     int modalRuns = 0;
 
     QString OpenFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QStringList OpenFileNames(QWidget*, const QString& title, const QString&,
+                              const QString&) override;
     QString SaveFileName(QWidget*, const QString& title, const QString&, const QString& filter,
                          QString* selectedFilter = nullptr) override;
     Answer Question(QWidget*, const QString& title, const QString& text) override;
