@@ -246,7 +246,6 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(sweepButton);
     buttons->addWidget(cancelButton);
     buttons->addWidget(progress, 1);
-    buttons->addWidget(groupChoice);
     buttons->addWidget(measureBox);
     buttons->addWidget(csvButton);
     buttons->addWidget(pngButton);
@@ -263,7 +262,11 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
-    layout->addWidget(status);
+    // A set's group beside the status line, so that the buttons need no more width.
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(status, 1);
+    statusRow->addWidget(groupChoice);
+    layout->addLayout(statusRow);
     Plot();
     UpdateButtons();
 }

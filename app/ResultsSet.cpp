@@ -36,7 +36,8 @@ bool ResultsSet::InGroup(const CurveKey& key, const CurveKey& group) {
 }
 
 QString ResultsSet::GroupName(const CurveKey& group) {
-    QString name = QStringLiteral("%1 tiles per side").arg(group.Tiles);
+    QString name = group.Tiles == 1 ? QStringLiteral("1 tile per side")
+                                    : QStringLiteral("%1 tiles per side").arg(group.Tiles);
     if (group.ColorCorrection) {
         name += QStringLiteral(", colour correction");
     }
