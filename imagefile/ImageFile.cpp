@@ -242,29 +242,6 @@ QImage LoadBitmapFile(const QString& path) {
     throw ImageFileError("damaged or incomplete " + name + " file");
 }
 
-// Transparent parts composed on white: a premultiplied colour plus white
-// where the image lets it through is exactly c * a / 255 + 255 - a, rounded.
-QImage Flattened(QImage decoded) {
-    if (!decoded.hasAlphaChannel()) {
-        return decoded.convertToFormat(QImage::Format_RGB32);
-    }
-    QImage image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    decoded = QImage();
-    if (image.isNull()) {
-        throw std::bad_alloc();
-    }
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = row[x];
-            const int clear = 255 - qAlpha(pixel);
-            row[x] = qRgb(qRed(pixel) + clear, qGreen(pixel) + clear, qBlue(pixel) + clear);
-        }
-    }
-    image.reinterpretAsFormat(QImage::Format_RGB32);
-    return image;
-}
-
 // Decodes data, of format, through Qt's reader.
 QImage Decoded(const FileFormat& format, const QByteArray& data,
                qint64 maxPixels = qint64{BmpMaxPixels}) {
@@ -291,7 +268,7 @@ QImage Decoded(const FileFormat& format, const QByteArray& data,
     if (!reader.read(&decoded)) {
         Damaged(format, reader);
     }
-    return Flattened(std::move(decoded));
+    return ComposedOnWhite(std::move(decoded));
 }
 
 void SavePng(const QImage& image, const QString& path) {
@@ -359,6 +336,29 @@ QImage LoadImageData(const QByteArray& data, qint64 maxPixels) {
         throw ImageFileError("file too large: " + std::to_string(data.size()) + " bytes");
     }
     return Decoded(*format, data, maxPixels);
+}
+
+// Transparent parts composed on white: a premultiplied colour plus white
+// where the image lets it through is exactly c * a / 255 + 255 - a, rounded.
+QImage ComposedOnWhite(QImage decoded) {
+    if (!decoded.hasAlphaChannel()) {
+        return decoded.convertToFormat(QImage::Format_RGB32);
+    }
+    QImage image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    decoded = QImage();
+    if (image.isNull()) {
+        throw std::bad_alloc();
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = row[x];
+            const int clear = 255 - qAlpha(pixel);
+            row[x] = qRgb(qRed(pixel) + clear, qGreen(pixel) + clear, qBlue(pixel) + clear);
+        }
+    }
+    image.reinterpretAsFormat(QImage::Format_RGB32);
+    return image;
 }
 
 void SaveImageFile(const QImage& image, const QString& path, ImageFormat format) {

@@ -22,6 +22,10 @@ QImage LoadImageFile(const QString& path);
 // refused too, before their pixels are allocated.
 QImage LoadImageData(const QByteArray& data, qint64 maxPixels = qint64{1} << 28);
 
+// image as Format_RGB32: transparent parts composed on white, as loaded images are (exactly
+// c * a / 255 + 255 - a, rounded), grey made grey RGB.
+QImage ComposedOnWhite(QImage image);
+
 // Writes image (any format; saved as 24-bit RGB) through a temporary file that replaces path
 // only when complete, so a failure leaves any old file intact.
 void SaveImageFile(const QImage& image, const QString& path, ImageFormat format);

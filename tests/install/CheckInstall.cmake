@@ -32,6 +32,13 @@ if(GUI)
     endforeach()
 endif()
 
+# The Python module and its type stub, where the prefix's Python finds them (PYTHON_MODULE,
+# relative to the prefix, when the build has it).
+if(PYTHON_MODULE)
+    get_filename_component(python_dir "${PYTHON_MODULE}" DIRECTORY)
+    list(APPEND expected "${PYTHON_MODULE}" "${python_dir}/tarvish.pyi")
+endif()
+
 set(failures "")
 file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${PREFIX}" "${PREFIX}/*")
 foreach(file IN LISTS expected)
@@ -56,6 +63,16 @@ foreach(command tarvish-batch tarvish-summary)
         endif()
     endif()
 endforeach()
+
+if(PYTHON_MODULE AND EXISTS "${PREFIX}/${PYTHON_MODULE}")
+    execute_process(
+        COMMAND "${CMAKE_COMMAND}" -E env "PYTHONPATH=${PREFIX}/${python_dir}" "${PYTHON}" -c
+                "import tarvish; print(tarvish.__file__)"
+        RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+    if(NOT result EQUAL 0 OR NOT output MATCHES "^${PREFIX}")
+        string(APPEND failures "import tarvish from ${PREFIX}: exit ${result}\n${output}${errors}\n")
+    endif()
+endif()
 
 if(GUI)
     # The menu entry starts the installed program and names the installed icon.
