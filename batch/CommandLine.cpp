@@ -60,17 +60,6 @@ void RefuseRepeats(std::string_view option, const std::vector<Value>& values,
     }
 }
 
-// Lower case without spaces: "DCT 1D", "dct1d" and "Dct 1d" name one page.
-std::string Folded(std::string_view caption) {
-    std::string folded;
-    for (char c : caption) {
-        if (c != ' ') {
-            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-    }
-    return folded;
-}
-
 std::vector<TransformKind> ParseKinds(std::string_view option, std::string_view list) {
     std::vector<TransformKind> kinds;
     if (list == "all") {
@@ -83,7 +72,7 @@ std::vector<TransformKind> ParseKinds(std::string_view option, std::string_view 
     for (std::string_view item : items) {
         const auto& all = TransformKinds();
         const auto found = std::find_if(all.begin(), all.end(), [&](const TransformKindInfo& info) {
-            return Folded(info.Caption) == Folded(item);
+            return FoldedCaption(info.Caption) == FoldedCaption(item);
         });
         if (found == all.end()) {
             std::string names;
@@ -102,11 +91,11 @@ std::vector<TransformKind> ParseKinds(std::string_view option, std::string_view 
 // A BD reference: a page caption as --transforms takes it, or "Best per tile"; spelt as the
 // rows spell the transform.
 std::string ParseReference(std::string_view option, std::string_view text) {
-    if (Folded(text) == Folded("Best per tile")) {
+    if (FoldedCaption(text) == FoldedCaption("Best per tile")) {
         return "Best per tile";
     }
     for (const auto& info : TransformKinds()) {
-        if (Folded(info.Caption) == Folded(text)) {
+        if (FoldedCaption(info.Caption) == FoldedCaption(text)) {
             return std::string(info.Caption);
         }
     }

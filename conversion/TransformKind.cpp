@@ -7,6 +7,7 @@
 #include "HaarDWT.h"
 #include "HaarDWT2D.h"
 
+#include <cctype>
 #include <stdexcept>
 #include <string>
 #include <typeinfo>
@@ -73,4 +74,14 @@ std::unique_ptr<Transform> CloneTransform(const Transform& transform) {
         }
     }
     return nullptr;
+}
+
+std::string FoldedCaption(std::string_view caption) {
+    std::string folded;
+    for (char c : caption) {
+        if (c != ' ') {
+            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return folded;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 class Transform;
@@ -33,6 +34,9 @@ struct TransformKindInfo {
 
 const std::array<TransformKindInfo, TransformKindCount>& TransformKinds();
 const TransformKindInfo& Describe(TransformKind kind);
+// Lower case without spaces: typed captions are compared so, and "DCT 1D", "dct1d" and
+// "Dct 1d" name one page.
+std::string FoldedCaption(std::string_view caption);
 // The kind whose caption is caption, compared exactly.
 std::optional<TransformKind> TransformKindFromCaption(std::string_view caption);
 

@@ -43,17 +43,6 @@ namespace py = pybind11;
 
 namespace {
 
-// Lower case without spaces: "haar 2d" and "Haar2D" name one page, as tarvish-batch takes them.
-std::string Folded(std::string_view text) {
-    std::string folded;
-    for (char c : text) {
-        if (c != ' ') {
-            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-    }
-    return folded;
-}
-
 std::string Captions() {
     std::string names;
     for (const TransformKindInfo& info : TransformKinds()) {
@@ -64,7 +53,7 @@ std::string Captions() {
 
 TransformKind KindOf(const std::string& caption) {
     for (const TransformKindInfo& info : TransformKinds()) {
-        if (Folded(info.Caption) == Folded(caption)) {
+        if (FoldedCaption(info.Caption) == FoldedCaption(caption)) {
             return info.Kind;
         }
     }
@@ -317,7 +306,7 @@ py::dict SweepImage(const py::array& array, const py::object& transforms, const 
     std::vector<TransformKind> kinds;
     if (py::isinstance<py::str>(transforms)) {
         const std::string list = transforms.cast<std::string>();
-        if (Folded(list) == "all") {
+        if (FoldedCaption(list) == "all") {
             for (const TransformKindInfo& info : TransformKinds()) {
                 kinds.push_back(info.Kind);
             }

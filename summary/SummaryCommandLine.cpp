@@ -14,24 +14,13 @@ std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-// Lower case without spaces: "DCT 2D", "dct2d" and "Dct 2d" name one transform.
-std::string Folded(std::string_view caption) {
-    std::string folded;
-    for (char c : caption) {
-        if (c != ' ') {
-            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-    }
-    return folded;
-}
-
 // Spelt as the rows spell the transform.
 std::string ParseReference(std::string_view option, std::string_view text) {
-    if (Folded(text) == Folded(BestPerTileCaption)) {
+    if (FoldedCaption(text) == FoldedCaption(BestPerTileCaption)) {
         return std::string(BestPerTileCaption);
     }
     for (const auto& info : TransformKinds()) {
-        if (Folded(info.Caption) == Folded(text)) {
+        if (FoldedCaption(info.Caption) == FoldedCaption(text)) {
             return std::string(info.Caption);
         }
     }
