@@ -17,9 +17,9 @@ std::uint64_t ErrorBits(double errorPercent) {
     return std::bit_cast<std::uint64_t>(errorPercent + 0.0);
 }
 
-std::size_t Mixed(std::size_t seed, std::size_t value) {
+std::size_t Mixed(std::size_t hash, std::size_t value) {
     // boost::hash_combine's step.
-    return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
+    return hash ^ (value + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2));
 }
 
 } // namespace

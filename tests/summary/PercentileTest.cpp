@@ -49,8 +49,8 @@ std::vector<NumpyCase> NumpyCases() {
     return cases;
 }
 
-std::vector<double> Sample(std::size_t n, unsigned seed, double offset) {
-    std::mt19937_64 random(seed);
+std::vector<double> Sample(std::size_t n, unsigned start, double offset) {
+    std::mt19937_64 random(start);
     std::normal_distribution<double> noise(offset, 1.0);
     std::vector<double> values(n);
     for (double& v : values) {
