@@ -23,7 +23,7 @@ MainMenu::MainMenu(QWidget* parent) : QMenuBar(parent) {
     QMenu* file = addMenu(QStringLiteral("&File"));
     OpenAction = AddAction(file, "OpenAction", QStringLiteral("&Open image..."),
                            {QKeySequence(QKeySequence::Open)});
-    OpenResultsAction = AddAction(file, "OpenResultsAction", QStringLiteral("Open &results..."),
+    OpenResultsAction = AddAction(file, "OpenResultsAction", QStringLiteral("Open results..."),
                                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)});
     SaveAction = AddAction(file, "SaveAction", QStringLiteral("&Save image..."),
                            {QKeySequence(QKeySequence::Save)});

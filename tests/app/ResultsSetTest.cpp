@@ -113,7 +113,9 @@ void ResultsSetTest::showsTheSetsMeansBandsAndBdFigures() {
     WindowDriver d;
     auto* curves = d.Find<CurvesTab>(QStringLiteral("CurvesTab"));
     d.dialogs->openManyAnswers.push_back({two, one});
-    d.window.findChild<QAction*>(QStringLiteral("OpenResultsAction"))->trigger();
+    auto* open = d.window.findChild<QAction*>(QStringLiteral("OpenResultsAction"));
+    QCOMPARE(open->text(), QStringLiteral("Open results..."));
+    open->trigger();
     QTRY_VERIFY(curves->Set() != nullptr);
     QCOMPARE(d.Find<QTabWidget>(QStringLiteral("OriginalPageControl"))->currentWidget(), curves);
 
