@@ -74,21 +74,41 @@ void ConversionRunner::Start(TransformPage& page, const QImage& picture) {
 }
 
 bool ConversionRunner::StopAllToClose(QWidget* parent) {
-    const int running = BusyCount();
-    if (running == 0) {
-        return true;
-    }
-    const QString question =
-        running == 1
-            ? QStringLiteral("1 conversion is still running. Stop it and close?")
-            : QStringLiteral("%1 conversions are still running. Stop them and close?").arg(running);
-    if (Dialogs::Current().Question(parent, QApplication::applicationName(), question) !=
-        Dialogs::Answer::Yes) {
+    if (!ConfirmStopAll(parent, 0)) {
         return false;
     }
     StopAll();
     WaitUntilIdle();
     return true;
+}
+
+bool ConversionRunner::ConfirmStopAll(QWidget* parent, int waiting) const {
+    const int running = BusyCount();
+    if (running == 0 && waiting == 0) {
+        return true;
+    }
+    const auto conversions = [](int count) {
+        return count == 1 ? QStringLiteral("1 conversion is")
+                          : QStringLiteral("%1 conversions are").arg(count);
+    };
+    QString question;
+    if (waiting == 0) {
+        question = running == 1
+                       ? QStringLiteral("1 conversion is still running. Stop it and close?")
+                       : QStringLiteral("%1 still running. Stop them and close?")
+                             .arg(conversions(running));
+    } else if (running == 0) {
+        question = QStringLiteral("%1 waiting for memory. Stop %2 and close?")
+                       .arg(conversions(waiting),
+                            waiting == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+    } else {
+        question = QStringLiteral("%1 still running and %2 waiting for memory. Stop them and "
+                                  "close?")
+                       .arg(conversions(running))
+                       .arg(waiting);
+    }
+    return Dialogs::Current().Question(parent, QApplication::applicationName(), question) ==
+           Dialogs::Answer::Yes;
 }
 
 void ConversionRunner::Stop(TransformPage& page) {

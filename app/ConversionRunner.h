@@ -44,6 +44,9 @@ public:
     // Before the window closes: asks whether to stop the running conversions, if any, and stops
     // them. Returns false when the user would rather keep them, true once none runs.
     bool StopAllToClose(QWidget* parent);
+    // The question alone, counting also waiting conversions not started yet (ConversionQueue):
+    // true when none runs or waits, or when the user agrees to stop them.
+    bool ConfirmStopAll(QWidget* parent, int waiting) const;
     bool AnyBusy() const { return BusyCount() > 0; }
     // Runs the event loop until no page is busy: a worker may be waiting for the GUI thread in
     // one of its steps, so blocking here instead would never end.

@@ -32,6 +32,8 @@ public:
     // View
     QAction* ZoomInAction;
     QAction* ZoomOutAction;
+    // Every page's side to the smallest power of two that covers the loaded image.
+    QAction* FitSideAction;
     QAction* ShowGridAction;
     QAction* NextPageAction;
     QAction* PreviousPageAction;

@@ -1,10 +1,34 @@
 #include "PageCoverage.h"
 
 #include "ImageView.h"
+#include "SideFit.h"
 #include "TransformPage.h"
 
 #include <QImage>
 #include <QLabel>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// ", mostly white padding: ..." when more than half of the square at side is padding around
+// loaded and Fit side would make the square smaller; at the fitted side the padding is what
+// any power of two needs, and nothing is offered.
+QString PaddingNote(const QImage& loaded, int side) {
+    const double covered = 100.0 * std::min(loaded.width(), side) *
+                           std::min(loaded.height(), side) / (static_cast<double>(side) * side);
+    if (covered >= 50.0 || FittedSide(loaded) >= side) {
+        return {};
+    }
+    const QString share =
+        covered >= 1.0 ? QString::number(std::floor(covered)) : QString::number(covered, 'g', 1);
+    return QStringLiteral(", mostly white padding: the image covers %1 % of the square; View > "
+                          "Fit side to image (Ctrl+0)")
+        .arg(share);
+}
+
+} // namespace
 
 void ShowCoverage(TransformPage& page, const QImage& loaded) {
     const int side = page.Image->width();
@@ -22,7 +46,8 @@ void ShowCoverage(TransformPage& page, const QImage& loaded) {
                    .arg(side)
                    .arg(loaded.width())
                    .arg(loaded.height())
-                   .arg(side / tiles);
+                   .arg(side / tiles) +
+               PaddingNote(loaded, side);
     }
     page.CoverageLabel->setText(text);
     const QImage& shown = page.Image->Picture();

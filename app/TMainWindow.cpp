@@ -7,6 +7,7 @@
 #include "CommandButton.h"
 #include "CompareTab.h"
 #include "ConversionChecks.h"
+#include "ConversionQueue.h"
 #include "ConversionResult.h"
 #include "ConversionRunner.h"
 #include "CurvesTab.h"
@@ -29,6 +30,9 @@
 #include "PageSettings.h"
 #include "ProgressBar.h"
 #include "QualityText.h"
+#include "SaveAllPlan.h"
+#include "SaveNames.h"
+#include "SideFit.h"
 #include "SweepSettings.h"
 #include "TextOf.h"
 #include "Transform.h"
@@ -39,6 +43,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -122,6 +127,7 @@ TMainWindow::TMainWindow(QWidget* parent)
     connect(runner.get(), &ConversionRunner::Ended, this,
             Guarded(this, &TMainWindow::ConversionEnded));
     connect(runner.get(), &ConversionRunner::Collected, this, [this] { UpdateCommands(); });
+    ConnectQueue();
 
     auto* fileButtons = new QHBoxLayout;
     fileButtons->setSpacing(0);
@@ -196,7 +202,9 @@ TMainWindow::TMainWindow(QWidget* parent)
 }
 
 TMainWindow::~TMainWindow() {
-    // The conversions write into the pages: they end before anything goes.
+    // The conversions write into the pages: they end before anything goes, and no waiting page
+    // starts as they do.
+    queue->Cancel();
     runner.reset();
 }
 
@@ -214,6 +222,7 @@ void TMainWindow::BuildMenu() {
     on(menu->ConvertAllAction, &TMainWindow::ConvertAllPages);
     on(menu->StopAction, &TMainWindow::StopButtonClick);
     on(menu->AboutAction, &TMainWindow::AboutButtonClick);
+    on(menu->FitSideAction, &TMainWindow::FitSideToImage);
     connect(menu->ZoomInAction, &QAction::triggered, this, [this] { ZoomInImage(Qt::LeftButton); });
     connect(menu->ZoomOutAction, &QAction::triggered, this,
             [this] { ZoomInImage(Qt::RightButton); });
@@ -282,18 +291,21 @@ void TMainWindow::ShowMessage(const QString& text) {
 void TMainWindow::UpdateCommands(CommandHold hold) {
     const TransformPage& page = *CurrentPage;
     const bool held = hold == CommandHold::SaveAndConvert;
-    // Open and Exit wait until every conversion has ended and been collected.
-    bool converting = false;
+    // Open and Exit wait until every conversion has ended and been collected, and no page
+    // waits for memory to start one.
+    const bool waiting = !queue->Empty();
+    bool converting = waiting;
     bool anyIdle = false;
     bool anyToSave = false;
     for (const auto& p : Pages) {
         converting = converting || p.Busy || p.Thread;
-        anyIdle = anyIdle || !p.Busy;
+        anyIdle = anyIdle || (!p.Busy && !queue->Waiting(p));
         anyToSave = anyToSave || (p.Unsaved && !p.Busy);
     }
     SaveButton->setEnabled(!held && page.Unsaved && !page.Busy);
-    ConvertButton->setEnabled(!held && convertOffered && !page.Busy);
-    StopButton->setEnabled(page.Busy);
+    // A waiting page starts on its own; Stop cancels the waiting, whichever page is active.
+    ConvertButton->setEnabled(!held && convertOffered && !page.Busy && !queue->Waiting(page));
+    StopButton->setEnabled(page.Busy || waiting);
     OpenButton->setEnabled(!converting);
     ExitButton->setEnabled(!converting);
 
@@ -307,6 +319,7 @@ void TMainWindow::UpdateCommands(CommandHold hold) {
     const int side = page.Image->width();
     menu->ZoomInAction->setEnabled(side * 2 <= MaximumImageSide);
     menu->ZoomOutAction->setEnabled(side / 2 >= MinimumImageSide);
+    menu->FitSideAction->setEnabled(!OriginalImage->Picture().isNull());
     menu->ShowGridAction->setChecked(page.GridBox->isChecked());
 }
 
@@ -352,6 +365,7 @@ void TMainWindow::TakeImageToConvert(const QString& path) {
     curves->Cancel();
     bestTiles->Cancel();
     CurrentFileName = path;
+    loadedFileName = path;
     OriginalImage->SetPicture(image);
     browser->ShowPreview(image);
     const int sheet = OriginalPageControl->indexOf(OriginalTabSheet);
@@ -399,7 +413,7 @@ bool TMainWindow::MayConvert(const TransformPage& page) {
 }
 
 void TMainWindow::ConvertButtonClick() {
-    if (CurrentPage->Busy || !MayConvert(*CurrentPage)) {
+    if (CurrentPage->Busy || queue->Waiting(*CurrentPage) || !MayConvert(*CurrentPage)) {
         return;
     }
     StartConversion();
@@ -419,15 +433,56 @@ void TMainWindow::ConvertAllPages() {
     if (!convertOffered) {
         return;
     }
+    // Every page goes through the queue: those that fit start at once, in page order.
     for (auto& page : Pages) {
-        if (page.Busy) {
-            continue;
+        if (!page.Busy) {
+            queue->Add(page);
         }
-        if (!MayConvert(page)) {
-            break;
-        }
-        StartConversion(page);
     }
+    StartWaitingPages();
+}
+
+void TMainWindow::ConnectQueue() {
+    queue = std::make_unique<ConversionQueue>(Pages);
+    // After the window has taken the result or the stop: the ended page's memory is free.
+    connect(runner.get(), &ConversionRunner::Converted, this,
+            Guarded(this, &TMainWindow::StartWaitingPages));
+    connect(runner.get(), &ConversionRunner::Ended, this,
+            Guarded(this, &TMainWindow::StartWaitingPages));
+    connect(runner.get(), &ConversionRunner::Collected, this,
+            Guarded(this, &TMainWindow::StartWaitingPages));
+}
+
+void TMainWindow::StartWaitingPages() {
+    if (queue->Empty()) {
+        return;
+    }
+    const QImage& picture = OriginalImage->Picture();
+    const std::vector<TransformPage*> refused = queue->Advance(
+        [this, &picture](const TransformPage& page) {
+            return PageConversionFit(Pages, page, picture);
+        },
+        [this](TransformPage& page) { StartConversion(page); });
+    UpdateCommands();
+    RefusePages(refused);
+}
+
+void TMainWindow::RefusePages(const std::vector<TransformPage*>& pages) {
+    if (pages.empty()) {
+        return;
+    }
+    QStringList refusals;
+    for (const TransformPage* page : pages) {
+        QString refusal =
+            PageConversionRefusalAlone(*page, CaptionOf(*page), OriginalImage->Picture());
+        // The memory changed between the checks: still, the page is named.
+        if (refusal.isEmpty()) {
+            refusal = QStringLiteral("The conversion on page \"%1\" does not fit in memory now.")
+                          .arg(CaptionOf(*page));
+        }
+        refusals << refusal;
+    }
+    ShowMessage(ConversionQueue::RefusalMessage(refusals));
 }
 
 void TMainWindow::StartSweep() {
@@ -470,6 +525,11 @@ void TMainWindow::StartBestTiles() {
 
 void TMainWindow::SaveBestTiles() {
     SaveImageDialog.SetTitle(QStringLiteral("Save best per tile"));
+    const auto result = bestTiles->Result();
+    SaveImageDialog.SetSuggestedName(
+        result ? BestTilesSaveName(*result, loadedFileName,
+                                   SaveFormatFor(QString(), SaveImageDialog.SelectedFilter()))
+               : QString());
     if (!SaveImageDialog.Execute(this)) {
         return;
     }
@@ -485,7 +545,9 @@ void TMainWindow::SaveBestTiles() {
 }
 
 void TMainWindow::StopButtonClick() {
+    queue->Cancel();
     runner->Stop(*CurrentPage);
+    UpdateCommands();
 }
 
 void TMainWindow::PageConverted(TransformPage* page,
@@ -517,9 +579,12 @@ void TMainWindow::ConversionEnded(TransformPage* page, const QString& failure) {
 
 bool TMainWindow::SavePage(TransformPage& page) {
     const QString path = SaveImageDialog.FileName();
+    return SavePage(page, path, SaveFormatFor(path, SaveImageDialog.SelectedFilter()));
+}
+
+bool TMainWindow::SavePage(TransformPage& page, const QString& path, ImageFormat format) {
     try {
-        SaveImageFile(page.Image->Picture(), path,
-                      SaveFormatFor(path, SaveImageDialog.SelectedFilter()));
+        SaveImageFile(page.Image->Picture(), path, format);
     } catch (...) {
         ShowMessage(QStringLiteral("Cannot save %1: %2")
                         .arg(QFileInfo(path).fileName(),
@@ -537,22 +602,36 @@ void TMainWindow::SaveButtonClick() {
         return;
     }
     SaveImageDialog.SetTitle(QStringLiteral("Save image"));
+    SaveImageDialog.SetSuggestedName(SuggestedName(*CurrentPage));
     if (SaveImageDialog.Execute(this)) {
         SavePage(*CurrentPage);
     }
 }
 
+TransformKind TMainWindow::KindOf(const TransformPage& page) const {
+    return TransformKinds()[static_cast<std::size_t>(&page - Pages.data())].Kind;
+}
+
+QString TMainWindow::SuggestedName(const TransformPage& page) const {
+    return PageSaveName(page, KindOf(page), loadedFileName, optionsBar->Options(),
+                        SaveFormatFor(QString(), SaveImageDialog.SelectedFilter()));
+}
+
 void TMainWindow::SaveAllPages() {
+    // Bitmaps, as tarvish-batch writes its --images by default.
+    std::vector<std::pair<TransformPage*, QString>> named;
     for (auto& page : Pages) {
-        if (!page.Unsaved || page.Busy) {
-            continue;
+        if (page.Unsaved && !page.Busy) {
+            named.emplace_back(&page, PageSaveName(page, KindOf(page), loadedFileName,
+                                                   optionsBar->Options(), ImageFormat::Bmp));
         }
-        SaveImageDialog.SetTitle(QStringLiteral("Save image : ") + CaptionOf(page));
-        // Cancelling one dialog ends the round; a failed save has said why and goes on.
-        if (!SaveImageDialog.Execute(this)) {
-            return;
-        }
-        SavePage(page);
+    }
+    const QString lastSaved = SaveImageDialog.FileName();
+    const QString folder =
+        lastSaved.isEmpty() ? QDir::currentPath() : QFileInfo(lastSaved).absolutePath();
+    // A failed save has said why and the others go on.
+    for (const SaveAllPlan::Target& target : SaveAllPlan::Ask(this, named, folder)) {
+        SavePage(*target.Page, target.Path, ImageFormat::Bmp);
     }
 }
 
@@ -567,9 +646,14 @@ void TMainWindow::AboutButtonClick() {
 bool TMainWindow::CloseHdl() {
     curves->Cancel();
     bestTiles->Cancel();
-    if (!runner->StopAllToClose(this)) {
+    // Waiting pages are counted with the running ones, and leave the queue before the running
+    // ones end, so that none starts while the window closes.
+    if (!runner->ConfirmStopAll(this, queue->Count())) {
         return false;
     }
+    queue->Cancel();
+    runner->StopAll();
+    runner->WaitUntilIdle();
     for (auto& page : Pages) {
         if (!page.Unsaved) {
             continue;
@@ -587,6 +671,7 @@ bool TMainWindow::CloseHdl() {
         // A result the user asked to keep is never lost: if the save is
         // cancelled or fails, the window stays open.
         SaveImageDialog.SetTitle(QStringLiteral("Save image : ") + caption);
+        SaveImageDialog.SetSuggestedName(SuggestedName(page));
         if (!SaveImageDialog.Execute(this) || !SavePage(page)) {
             return false;
         }
@@ -665,4 +750,26 @@ void TMainWindow::ZoomInImage(Qt::MouseButton button) {
 
 void TMainWindow::ZoomOriginalImage(Qt::MouseButton button) {
     ZoomImage(*OriginalImage, button, MinimumImageSide, MaximumImageSide);
+}
+
+void TMainWindow::FitSideToImage() {
+    const QImage& picture = OriginalImage->Picture();
+    if (picture.isNull()) {
+        return;
+    }
+    QStringList captions;
+    for (const auto& page : Pages) {
+        captions << CaptionOf(page);
+    }
+    const QStringList refusals = FitPageSides(Pages, FittedSide(picture), picture, captions);
+    for (auto& page : Pages) {
+        UpdateCoverage(page);
+    }
+    UpdateCommands();
+    if (!refusals.isEmpty()) {
+        ShowMessage(QStringLiteral("Fit side to image left %1:\n\n%2")
+                        .arg(refusals.size() == 1 ? QStringLiteral("this page as it was")
+                                                  : QStringLiteral("these pages as they were"),
+                             refusals.join(QStringLiteral("\n\n"))));
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "ConversionHost.h"
 #include "FileDialog.h"
+#include "ImageFormats.h"
 #include "TransformPage.h"
 
 #include <QWidget>
@@ -10,6 +11,7 @@
 #include <memory>
 
 class CompareTab;
+class ConversionQueue;
 class ConversionRunner;
 class CurvesTab;
 class BestTileTab;
@@ -61,6 +63,9 @@ public:
     void OpenButtonClick();
     // Converting.
     void ConvertButtonClick();
+    // Starts every idle page that fits in memory; the others wait in the queue and start as
+    // memory frees (ConversionQueue). Pages that cannot start even alone are named in one
+    // message.
     void ConvertAllPages();
     // Copies the loaded image to the active page and launches its worker.
     void StartConversion();
@@ -68,9 +73,14 @@ public:
     void StartSweep();
     // File > Open results: row files of tarvish-batch into the Curves tab.
     void OpenResults();
+    // Stops the active page's conversion and cancels every waiting one: Stop means stop
+    // converting, and waiting pages starting moments later would not be that. Conversions
+    // running on other pages go on, as they always did.
     void StopButtonClick();
     // Saving, closing, About.
     void SaveButtonClick();
+    // Asks once for a folder and saves every unsaved page there under tarvish-batch's name for
+    // it (SaveAllPlan, SaveNames.h).
     void SaveAllPages();
     void ExitButtonClick();
     void AboutButtonClick();
@@ -81,6 +91,8 @@ public:
     void ShowGrid();
     void ZoomInImage(Qt::MouseButton button);
     void ZoomOriginalImage(Qt::MouseButton button);
+    // View > Fit side to image (SideFit.h).
+    void FitSideToImage();
 
     // Sets the enabled state of every command, buttons and menu alike, from the state of the
     // pages and the conversions; hold keeps Save and Convert disabled (see CommandHold).
@@ -107,6 +119,15 @@ private:
     bool MayConvert(const TransformPage& page);
     void StartConversion(TransformPage& page);
     bool SavePage(TransformPage& page);
+    bool SavePage(TransformPage& page, const QString& path, ImageFormat format);
+    TransformKind KindOf(const TransformPage& page) const;
+    // The name the save dialog offers for the page, in the format of the filter last chosen.
+    QString SuggestedName(const TransformPage& page) const;
+    // Ties the waiting pages to the ends of conversions.
+    void ConnectQueue();
+    // Starts the waiting pages that fit now; names those that never will in one message.
+    void StartWaitingPages();
+    void RefusePages(const std::vector<TransformPage*>& pages);
     // The close prompt; false refuses the close.
     bool CloseHdl();
     void ShowMessage(const QString& text);
@@ -125,6 +146,9 @@ private:
 
     std::array<std::unique_ptr<Transform>, TransformKindCount> transforms;
     std::unique_ptr<ConversionRunner> runner;
+    std::unique_ptr<ConversionQueue> queue;
+    // The path of the loaded image, which names saved results (CurrentFileName follows saves).
+    QString loadedFileName;
 
     MainMenu* menu = nullptr;
     OptionsBar* optionsBar = nullptr;

@@ -8,6 +8,7 @@
 #include "InputImage.h"
 #include "OutputError.h"
 #include "ParallelFor.h"
+#include "ResultNames.h"
 #include "ResultRow.h"
 #include "ResumeRows.h"
 #include "Sweep.h"
@@ -482,48 +483,15 @@ void BatchRun::ShowProgress(const std::string& path, const SweepPoint& point) {
 std::string BatchRun::ResultFileName(std::string_view image, TransformKind kind,
                                      std::int32_t tileCount, double percent,
                                      const TransformOptions& options, ImageFormat format) {
-    return ResultFileName(image, WithoutSpaces(Describe(kind).Caption), tileCount, percent, options,
-                          format);
+    return ::ResultFileName(image, kind, tileCount, percent, options, format);
 }
 
 std::string BatchRun::ResultFileName(std::string_view image, std::string_view transform,
                                      std::int32_t tileCount, double percent,
                                      const TransformOptions& options, ImageFormat format) {
-    const std::filesystem::path input(image);
-    std::string name = input.stem().string();
-    std::string extension = input.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension.size() > 1 && extension != ".bmp") {
-        name += '_';
-        name += extension.substr(1);
-    }
-    name += '_';
-    name += transform;
-    name += '_' + std::to_string(tileCount) + "tiles_" + ResultRow::Number(percent) + "pct";
-    // Only the options that are not the defaults, in the order of the row's columns.
-    const TransformOptions defaults;
-    const auto append = [&name](const std::string& part) {
-        name += '_';
-        name += part;
-    };
-    if (options.Scaling != defaults.Scaling) {
-        append(ScalingName(options.Scaling));
-    }
-    if (options.Levels != defaults.Levels) {
-        append(LevelsName(options.Levels));
-    }
-    if (options.Rule != defaults.Rule) {
-        append(RuleName(options.Rule));
-    }
-    return name + std::string(FileTypeOf(format).Extensions[0]);
+    return ::ResultFileName(image, transform, tileCount, percent, options, format);
 }
 
 std::int32_t BatchRun::CoveringSide(std::int32_t side) {
-    std::int32_t covering = 1;
-    // Bitmaps are at most BmpMaxSide wide and high, far from overflowing.
-    while (covering < side) {
-        covering *= 2;
-    }
-    return covering;
+    return ::CoveringSide(side);
 }

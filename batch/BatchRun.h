@@ -41,22 +41,16 @@ public:
     // left as it was).
     int Run();
 
-    // The name of a result image, e.g. "chelsea_256x256_DCT1D_8tiles_5pct.bmp" for
-    // "photos/chelsea_256x256.bmp"; an input of another format has its extension after its stem,
-    // in lower case ("photo_png_DCT1D_8tiles_5pct.bmp" for "photo.PNG"), so that photo.png and
-    // photo.jpg do not write the same file; options other than the defaults follow the percent
-    // ("..._5pct_orthonormal_all_kept.bmp"); the extension is format's.
+    // The name of a result image and the side that covers an image, as ResultNames.h makes
+    // them (shared with the window's Save all and Fit side).
     static std::string ResultFileName(std::string_view image, TransformKind kind,
                                       std::int32_t tileCount, double percent,
                                       const TransformOptions& options = {},
                                       ImageFormat format = ImageFormat::Bmp);
-    // The same with the part that names the transform given: "BestPerTile".
     static std::string ResultFileName(std::string_view image, std::string_view transform,
                                       std::int32_t tileCount, double percent,
                                       const TransformOptions& options = {},
                                       ImageFormat format = ImageFormat::Bmp);
-
-    // The smallest power of two at least side (and at least 1).
     static std::int32_t CoveringSide(std::int32_t side);
 
 private:

@@ -28,6 +28,10 @@ public:
     // first) and receives the one the user chose.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& directory,
                                  const QString& filter, QString* selectedFilter = nullptr) = 0;
+    // The chosen folder's path, or an empty string when the user cancelled; directory is the
+    // folder shown first.
+    virtual QString ExistingDirectory(QWidget* parent, const QString& title,
+                                      const QString& directory) = 0;
     // A question with the buttons Yes, No and Cancel.
     virtual Answer Question(QWidget* parent, const QString& title, const QString& text) = 0;
     // A message with an OK button: errors and refusals.

@@ -42,8 +42,11 @@ QString FileDialog::ExtensionFor(const QString& chosenFilter) const {
 }
 
 bool FileDialog::Execute(QWidget* parent) {
-    const QString directory =
+    const QString folder =
         fileName.isEmpty() ? QDir::currentPath() : QFileInfo(fileName).absolutePath();
+    // Qt's dialogs take a path in the folder as the name to offer.
+    const QString directory =
+        suggestedName.isEmpty() ? folder : QDir(folder).filePath(suggestedName);
     QString chosenFilter = selectedFilter;
     QString chosen =
         kind == Kind::Open

@@ -23,6 +23,9 @@ public:
     bool Execute(QWidget* parent);
 
     void SetTitle(const QString& newTitle) { title = newTitle; }
+    // The file name (without a folder) the next dialogs offer, in the folder of the last chosen
+    // file (the current folder before one); empty offers none.
+    void SetSuggestedName(const QString& name) { suggestedName = name; }
     QString FileName() const { return fileName; }
     // The filter in Qt's form, "Bitmap files (*.bmp)".
     QString QtFilter() const;
@@ -38,5 +41,6 @@ private:
     QList<FileFilterEntry> filter;
     QString defaultExtension;
     QString fileName;
+    QString suggestedName;
     QString selectedFilter;
 };

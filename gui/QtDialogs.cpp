@@ -19,6 +19,11 @@ QString QtDialogs::SaveFileName(QWidget* parent, const QString& title, const QSt
     return QFileDialog::getSaveFileName(parent, title, directory, filter, selectedFilter);
 }
 
+QString QtDialogs::ExistingDirectory(QWidget* parent, const QString& title,
+                                     const QString& directory) {
+    return QFileDialog::getExistingDirectory(parent, title, directory);
+}
+
 Dialogs::Answer QtDialogs::Question(QWidget* parent, const QString& title, const QString& text) {
     const auto button = QMessageBox::question(
         parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,

@@ -11,6 +11,8 @@ public:
                               const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& title, const QString& directory,
                          const QString& filter, QString* selectedFilter = nullptr) override;
+    QString ExistingDirectory(QWidget* parent, const QString& title,
+                              const QString& directory) override;
     Answer Question(QWidget* parent, const QString& title, const QString& text) override;
     void Message(QWidget* parent, const QString& title, const QString& text) override;
     void RunModal(QDialog& dialog) override;

@@ -110,6 +110,10 @@ void BestTileTest::comparesTilesAtThePagesSetting() {
     const QString saved = dir.filePath(QStringLiteral("best.bmp"));
     d.dialogs->saveAnswers.push_back(saved);
     d.Find<QAbstractButton>(QStringLiteral("BestTileSaveButton"))->click();
+    // The dialog offered tarvish-batch's name for the result.
+    QVERIFY2(d.dialogs->saveDirectories.last().endsWith(
+                 QStringLiteral("/coffee_400x300_BestPerTile_8tiles_5pct_orthonormal_all.bmp")),
+             qPrintable(d.dialogs->saveDirectories.last()));
     const QImage written = LoadBitmap(saved).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(written.size(), loaded.size());
     for (int y : {0, 100, 255, 299}) {

@@ -88,6 +88,7 @@ void DesktopTest::menusHoldEveryCommandWithItsShortcut() {
         {"StopAction", QKeySequence(Qt::Key_Escape)},
         {"ZoomInAction", QKeySequence(Qt::CTRL | Qt::Key_Plus)},
         {"ZoomOutAction", QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+        {"FitSideAction", QKeySequence(Qt::CTRL | Qt::Key_0)},
         {"ShowGridAction", QKeySequence(Qt::CTRL | Qt::Key_G)},
         {"AboutAction", QKeySequence(Qt::Key_F1)}};
     for (const auto& [name, keys] : shortcuts) {
@@ -337,17 +338,20 @@ void DesktopTest::convertAllAndSaveAll() {
         QVERIFY(page.Unsaved);
         QVERIFY(page.LastResult);
     }
+    // One folder for every page, each file under tarvish-batch's name for it.
     QStringList names;
-    for (int i = 0; i < 6; ++i) {
-        names << dir.filePath(QStringLiteral("page%1.bmp").arg(i));
-        d.dialogs->saveAnswers.push_back(names.back());
+    for (const char* transform : {"DCT1D", "D41D", "Haar1D", "DCT2D", "D42D", "Haar2D"}) {
+        names << dir.filePath(QStringLiteral("chelsea_200x150_%1_1tiles_10pct.bmp").arg(transform));
     }
+    d.dialogs->directoryAnswers = {dir.path()};
+    d.dialogs->questionAnswers = {Dialogs::Answer::Yes};
     Action(d, "SaveAllAction")->trigger();
     for (int i = 0; i < 6; ++i) {
         QVERIFY(!d.window.Pages[i].Unsaved);
         QCOMPARE(LoadBitmap(names[i]), d.window.Pages[i].Image->Picture());
     }
-    QCOMPARE(d.dialogs->saveTitles.first(), QStringLiteral("Save image : DCT 1D"));
+    QCOMPARE(d.dialogs->directoryTitles, QStringList({"Save all unsaved pages"}));
+    QVERIFY(d.dialogs->saveTitles.isEmpty());
     QVERIFY(!Action(d, "SaveAllAction")->isEnabled());
 }
 

@@ -70,6 +70,7 @@ private slots:
     void threadRunsStepsOnTheGuiThread();
     void threadCarriesExceptionsBack();
     void fileDialogAddsTheDefaultExtension();
+    void fileDialogOffersTheSuggestedName();
     void fileFilterReadsItsEntriesAndWritesThemBack();
     void fileListShowsMatchingFiles();
     void directoryListOpensSubfolders();
@@ -218,6 +219,28 @@ void GuiServicesTest::fileDialogAddsTheDefaultExtension() {
     QVERIFY(!save.Execute(nullptr));
     QCOMPARE(save.FileName(), QStringLiteral("/tmp/other.bmp"));
     QCOMPARE(dialogs->saveTitles, QStringList({"Save image", "Save image", "Save image"}));
+}
+
+void GuiServicesTest::fileDialogOffersTheSuggestedName() {
+    FakeDialogsScope dialogs;
+    FileDialog save(FileDialog::Kind::Save, "Save image", "Bitmap files (*.bmp)|*.bmp", "*.bmp");
+    save.SetSuggestedName(QStringLiteral("a_DCT1D_1tiles_5pct.bmp"));
+    dialogs->saveAnswers = {"/tmp/x/result.bmp"};
+    QVERIFY(save.Execute(nullptr));
+    // In the current folder first, then in the folder of the last file chosen.
+    save.SetSuggestedName(QStringLiteral("b.bmp"));
+    QVERIFY(!save.Execute(nullptr));
+    save.SetSuggestedName(QString());
+    QVERIFY(!save.Execute(nullptr));
+    QCOMPARE(
+        dialogs->saveDirectories,
+        QStringList({QDir::currentPath() + "/a_DCT1D_1tiles_5pct.bmp", "/tmp/x/b.bmp", "/tmp/x"}));
+    // The folder dialog answers as the file dialogs do: none left is a cancel.
+    dialogs->directoryAnswers = {"/tmp/x"};
+    QCOMPARE(Dialogs::Current().ExistingDirectory(nullptr, "Folder", "/tmp"),
+             QStringLiteral("/tmp/x"));
+    QCOMPARE(Dialogs::Current().ExistingDirectory(nullptr, "Folder", "/tmp"), QString());
+    QCOMPARE(dialogs->directoryTitles, QStringList({"Folder", "Folder"}));
 }
 
 void GuiServicesTest::fileFilterReadsItsEntriesAndWritesThemBack() {

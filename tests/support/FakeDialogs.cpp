@@ -27,9 +27,10 @@ QStringList FakeDialogs::OpenFileNames(QWidget*, const QString& title, const QSt
     return Next(openManyAnswers, QStringList());
 }
 
-QString FakeDialogs::SaveFileName(QWidget*, const QString& title, const QString&,
+QString FakeDialogs::SaveFileName(QWidget*, const QString& title, const QString& directory,
                                   const QString& filter, QString* selectedFilter) {
     saveTitles << title;
+    saveDirectories << directory;
     saveFilters << filter;
     if (selectedFilter) {
         const QString shown = selectedFilter->isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0)
@@ -37,6 +38,11 @@ QString FakeDialogs::SaveFileName(QWidget*, const QString& title, const QString&
         *selectedFilter = Next(saveFilterAnswers, shown);
     }
     return Next(saveAnswers, QString());
+}
+
+QString FakeDialogs::ExistingDirectory(QWidget*, const QString& title, const QString&) {
+    directoryTitles << title;
+    return Next(directoryAnswers, QString());
 }
 
 Dialogs::Answer FakeDialogs::Question(QWidget*, const QString& title, const QString& text) {

@@ -24,12 +24,17 @@ public:
     std::deque<QString> saveAnswers;
     // In Qt's form, "PNG files (*.png)".
     std::deque<QString> saveFilterAnswers;
+    // Each answer of a folder dialog.
+    std::deque<QString> directoryAnswers;
     std::deque<Answer> questionAnswers;
     // Called for every message, e.g. to check the state at that moment.
     std::function<void(const Shown&)> onMessage;
 
     QStringList openTitles;
     QStringList saveTitles;
+    // The folder, or the suggested path, each save dialog was shown with.
+    QStringList saveDirectories;
+    QStringList directoryTitles;
     // The filters each save dialog offered.
     QStringList saveFilters;
     std::vector<Shown> questions;
@@ -41,6 +46,7 @@ public:
                               const QString&) override;
     QString SaveFileName(QWidget*, const QString& title, const QString&, const QString& filter,
                          QString* selectedFilter = nullptr) override;
+    QString ExistingDirectory(QWidget*, const QString& title, const QString&) override;
     Answer Question(QWidget*, const QString& title, const QString& text) override;
     void Message(QWidget*, const QString& title, const QString& text) override;
     void RunModal(QDialog& dialog) override;
