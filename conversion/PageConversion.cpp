@@ -294,6 +294,81 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
         transform->ReleaseScratch();
     }
 
+    first.KeptPercent = SettleKept(tileKept, carriedIn);
+    kept = ChannelMeans(tileKept);
+    computeTime += std::chrono::steady_clock::now() - start;
+}
+
+PageConversion::SelectionKept PageConversion::SelectTiles(std::span<Transform* const> transforms,
+                                                          const SelectedTileVisitor& visit,
+                                                          const std::atomic<bool>* cancel) const {
+    CheckTransforms(transforms, "SelectTiles");
+    if (!visit) {
+        throw std::invalid_argument("PageConversion::SelectTiles: no visitor given");
+    }
+    const auto side = static_cast<std::size_t>(settings.Side);
+    const auto count = static_cast<std::size_t>(settings.TileCount);
+    const auto tileSide = static_cast<std::size_t>(TileSide());
+    const std::size_t tilesPerPlane = count * count;
+    const std::size_t tileValues = tileSide * tileSide;
+    const auto n = static_cast<std::uint32_t>(tileSide);
+
+    for (Transform* transform : transforms) {
+        ApplyLevels(*transform, settings.Options.Levels);
+    }
+    std::vector<TileSelection> selections;
+    selections.reserve(transforms.size());
+    for (std::size_t i = 0; i < transforms.size(); ++i) {
+        selections.emplace_back(settings);
+    }
+    // The page's objects go on converting after this: their figures are given back.
+    std::vector<double> carriedIn(transforms.size());
+    for (std::size_t i = 0; i < transforms.size(); ++i) {
+        carriedIn[i] = transforms[i]->KeptPercent;
+    }
+    const auto restore = [&] {
+        for (std::size_t i = 0; i < transforms.size(); ++i) {
+            transforms[i]->KeptPercent = carriedIn[i];
+            transforms[i]->ReleaseScratch();
+        }
+    };
+    SelectionKept selection;
+    selection.Tiles.assign(3 * tilesPerPlane, NotStopped);
+    // Each worker's coefficients, and the copy its rule works on.
+    std::vector<std::unique_ptr<double[]>> copies(transforms.size());
+    try {
+        ParallelFor(
+            3 * tilesPerPlane, transforms.size(),
+            [&](std::size_t index, std::size_t worker) {
+                const TilePlace place = Place(index);
+                Transform& transform = *transforms[worker];
+                std::unique_ptr<double[]>& copy = copies[worker];
+                if (!copy) {
+                    copy = std::make_unique_for_overwrite<double[]>(2 * tileValues);
+                }
+                const std::span<double> coefficients(copy.get(), tileValues);
+                const std::span<double> selected(copy.get() + tileValues, tileValues);
+                GatherTile(Plane(place.Channel), side, place.Row0, place.Col0, tileSide,
+                           settings.Order, coefficients);
+                transform.Forward(coefficients.data(), n);
+                std::copy(coefficients.begin(), coefficients.end(), selected.begin());
+                transform.KeptPercent = NotStopped;
+                selection.Tiles[index] = selections[worker].Select(transform, selected.data(), n);
+                visit(SelectedTile{index, place.Channel, place.Row0, place.Col0, coefficients,
+                                   selected});
+            },
+            cancel);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    SettleKept(selection.Tiles, carriedIn[0]);
+    selection.Channels = ChannelMeans(selection.Tiles);
+    restore();
+    return selection;
+}
+
+double PageConversion::SettleKept(std::span<double> tileKept, double carriedIn) {
     double carried = carriedIn;
     for (double& k : tileKept) {
         if (std::isnan(k)) {
@@ -301,16 +376,21 @@ void PageConversion::RunTiles(std::chrono::steady_clock::time_point start,
         }
         carried = k;
     }
-    first.KeptPercent = carried;
+    return carried;
+}
 
+std::array<double, 3> PageConversion::ChannelMeans(std::span<const double> tileKept) const {
+    const auto count = static_cast<std::size_t>(settings.TileCount);
+    const std::size_t tilesPerPlane = count * count;
+    std::array<double, 3> means{};
     for (std::size_t c = 0; c < 3; ++c) {
         double sum = 0.0;
         for (std::size_t i = 0; i < tilesPerPlane; ++i) {
             sum += tileKept[c * tilesPerPlane + i];
         }
-        kept[c] = sum / static_cast<double>(tilesPerPlane);
+        means[c] = sum / static_cast<double>(tilesPerPlane);
     }
-    computeTime += std::chrono::steady_clock::now() - start;
+    return means;
 }
 
 double PageConversion::KeptPercent(std::size_t channel) const {

@@ -80,6 +80,33 @@ public:
     void Run(const TileCoefficients& coefficients, std::span<Transform* const> transforms,
              const std::atomic<bool>* cancel = nullptr);
 
+    // One tile as SelectTiles made it: its index in Run's order, its channel, the image column
+    // and row of its top-left pixel, and its forward coefficients before and after the options'
+    // rule, both in the tile's scan order.
+    struct SelectedTile {
+        std::size_t Index = 0;
+        std::size_t Channel = 0;
+        std::size_t X0 = 0;
+        std::size_t Y0 = 0;
+        std::span<const double> Coefficients;
+        std::span<const double> Selected;
+    };
+    using SelectedTileVisitor = std::function<void(const SelectedTile& tile)>;
+    // SelectTiles' kept percentages: every tile's in Run's order and each channel's mean, as Run
+    // would settle them from the first transform's KeptPercent.
+    struct SelectionKept {
+        std::vector<double> Tiles;
+        std::array<double, 3> Channels{};
+    };
+
+    // For showing the coefficients themselves: after Read, every tile's forward transform and
+    // what the options' rule keeps of it, the same steps as Run's without the inverse. visit is
+    // called once per tile on the thread that made it, concurrently for different tiles. The
+    // planes and every transform's KeptPercent stay as they are. Arguments and cancel as for Run.
+    SelectionKept SelectTiles(std::span<Transform* const> transforms,
+                              const SelectedTileVisitor& visit,
+                              const std::atomic<bool>* cancel = nullptr) const;
+
     // After Run: the mean kept percentage of a channel's tiles, and of the three channels.
     double KeptPercent(std::size_t channel) const;
     double MeanKeptPercent() const;
@@ -117,6 +144,11 @@ private:
     void RunTiles(std::chrono::steady_clock::time_point start,
                   std::span<Transform* const> transforms, const std::atomic<bool>* cancel,
                   const TileLoader& load, bool loadsCoefficients);
+    // Gives the tiles whose threshold walk never stopped (NaN) the figure of the tile before
+    // them, the first one carriedIn; returns the last tile's figure.
+    static double SettleKept(std::span<double> tileKept, double carriedIn);
+    // The mean of each channel's tile figures, tileKept in Run's order.
+    std::array<double, 3> ChannelMeans(std::span<const double> tileKept) const;
     // The region's pixels as the planes hold them, 0x00RRGGBB.
     std::vector<std::uint32_t> PackRegion() const;
     // Gives the plane parts beyond the last whole tile the image's values (white outside it).
