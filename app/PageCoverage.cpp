@@ -1,12 +1,13 @@
 #include "PageCoverage.h"
 
+#include "ImageName.h"
 #include "ImageView.h"
 #include "TransformPage.h"
 
 #include <QImage>
 #include <QLabel>
 
-void ShowCoverage(TransformPage& page, const QImage& loaded) {
+void ShowCoverage(TransformPage& page, const QImage& loaded, const QString& loadedPath) {
     const int side = page.Image->width();
     const int tiles = TilesAt(page);
     QString text;
@@ -23,6 +24,12 @@ void ShowCoverage(TransformPage& page, const QImage& loaded) {
                    .arg(loaded.width())
                    .arg(loaded.height())
                    .arg(side / tiles);
+    }
+    // First, where a narrow page cannot cut it off: a converting page shows the loaded image
+    // being converted, any other page its last result until it is reloaded.
+    if (page.ShowsResult && page.LastResult && !page.Busy && page.ResultImagePath != loadedPath) {
+        text = QStringLiteral("Shows the result of %1; %2")
+                   .arg(ImageNameOf(page.ResultImagePath), text.left(1).toLower() + text.mid(1));
     }
     page.CoverageLabel->setText(text);
     const QImage& shown = page.Image->Picture();

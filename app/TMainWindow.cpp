@@ -183,7 +183,7 @@ TMainWindow::TMainWindow(QWidget* parent)
     });
     connect(bestTiles, &BestTileTab::Computed, this,
             [this](const std::shared_ptr<const ConversionResult>& result) {
-                compare->ShowBestPerTile(*result);
+                compare->ShowBestPerTile(*result, LoadedFileName);
             });
 
     AboutDialog = std::make_unique<TAboutDialog>(this);
@@ -315,7 +315,7 @@ TransformOptions TMainWindow::ConversionOptions() const {
 }
 
 void TMainWindow::UpdateCoverage(TransformPage& page) {
-    ShowCoverage(page, OriginalImage->Picture());
+    ShowCoverage(page, OriginalImage->Picture(), LoadedFileName);
 }
 
 // Loading.
@@ -352,6 +352,9 @@ void TMainWindow::TakeImageToConvert(const QString& path) {
     curves->Cancel();
     bestTiles->Cancel();
     CurrentFileName = path;
+    LoadedFileName = path;
+    compare->SetLoadedImage(path);
+    errors->SetLoadedImage(path);
     OriginalImage->SetPicture(image);
     browser->ShowPreview(image);
     const int sheet = OriginalPageControl->indexOf(OriginalTabSheet);
@@ -410,6 +413,7 @@ void TMainWindow::StartConversion() {
 }
 
 void TMainWindow::StartConversion(TransformPage& page) {
+    page.ConvertingImagePath = LoadedFileName;
     runner->Start(page, OriginalImage->Picture());
     UpdateCoverage(page);
     UpdateCommands();
@@ -438,7 +442,7 @@ void TMainWindow::StartSweep() {
         ShowMessage(refusal);
         return;
     }
-    curves->Start(picture, QFileInfo(CurrentFileName).fileName(), settings);
+    curves->Start(picture, QFileInfo(LoadedFileName).fileName(), settings);
 }
 
 void TMainWindow::OpenResults() {
@@ -491,13 +495,15 @@ void TMainWindow::StopButtonClick() {
 void TMainWindow::PageConverted(TransformPage* page,
                                 std::shared_ptr<const ConversionResult> result) {
     page->LastResult = result;
+    page->ResultImagePath = page->ConvertingImagePath;
+    page->ShowsResult = true;
     const QString options = OptionsCaption(result->Settings.Options);
     page->QualityLabel->setText(QualityCaption(result->Quality));
     page->OptionsLabel->setText(QStringLiteral("Made with ") + options);
     page->OptionsLabel->setVisible(!options.isEmpty());
-    compare->ShowResult(static_cast<int>(page - Pages.data()), *result);
+    compare->ShowResult(static_cast<int>(page - Pages.data()), *result, page->ResultImagePath);
     if (page == CurrentPage) {
-        errors->Show(CaptionOf(*page), result);
+        errors->Show(CaptionOf(*page), result, page->ResultImagePath);
     }
     UpdateCoverage(*page);
     UpdateCommands();
@@ -611,7 +617,7 @@ void TMainWindow::ChangeActivePage(int index) {
     CurrentPage = &Pages[index];
     convertOffered = true;
     UpdateCommands();
-    errors->Show(CaptionOf(*CurrentPage), CurrentPage->LastResult);
+    errors->Show(CaptionOf(*CurrentPage), CurrentPage->LastResult, CurrentPage->ResultImagePath);
 }
 
 void TMainWindow::ChangeErrorLabel() {

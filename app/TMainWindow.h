@@ -50,6 +50,8 @@ public:
     TransformPages Pages;
     TransformPage* CurrentPage = nullptr;
     QString CurrentFileName;
+    // The loaded image's path: CurrentFileName also takes the path of each page saved.
+    QString LoadedFileName;
 
     FileDialog OpenImageDialog;
     FileDialog SaveImageDialog;
