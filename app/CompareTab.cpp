@@ -4,6 +4,7 @@
 #include "ConversionResult.h"
 #include "ExportFile.h"
 #include "Guarded.h"
+#include "ImageName.h"
 #include "OptionsText.h"
 #include "QualityText.h"
 #include "ResultRow.h"
@@ -16,6 +17,7 @@
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -41,7 +43,8 @@ enum Column {
     Time,
     Scaling,
     Levels,
-    Rule
+    Rule,
+    Image
 };
 
 // The value a cell sorts by (absent for a page not converted yet or a figure that is not
@@ -76,6 +79,22 @@ protected:
     }
 };
 
+// How much narrower the style makes a header's label for the sort arrow: every column may be
+// sorted, and its header wraps to fit what is left.
+int SortArrowRoom(const QHeaderView& header, int height) {
+    QStyleOptionHeader option;
+    option.initFrom(&header);
+    option.state |= QStyle::State_Horizontal;
+    option.orientation = Qt::Horizontal;
+    option.rect = QRect(0, 0, 100 + height, height);
+    const int plain =
+        header.style()->subElementRect(QStyle::SE_HeaderLabel, &option, &header).width();
+    option.sortIndicator = QStyleOptionHeader::SortDown;
+    const int sorted =
+        header.style()->subElementRect(QStyle::SE_HeaderLabel, &option, &header).width();
+    return std::max(0, plain - sorted);
+}
+
 QString CsvField(const QString& text) {
     return QString::fromStdString(ResultRow::Quoted(text.toStdString()));
 }
@@ -96,7 +115,8 @@ const QStringList& CompareTab::Headers() {
                                         QStringLiteral("Time (ms)"),
                                         QStringLiteral("DCT scaling"),
                                         QStringLiteral("Levels"),
-                                        QStringLiteral("Rule")};
+                                        QStringLiteral("Rule"),
+                                        QStringLiteral("Image")};
     return headers;
 }
 
@@ -127,7 +147,12 @@ CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidg
                          QStringLiteral("Error: each tile drops coefficients up to the permitted "
                                         "error. Kept: each tile keeps the share in \"Error %\""),
                          Qt::ToolTipRole);
+    model->setHeaderData(Image, Qt::Horizontal,
+                         QStringLiteral("The image the result was made from; a grey row is of "
+                                        "another image than the loaded one"),
+                         Qt::ToolTipRole);
     pages = static_cast<int>(pageCaptions.size());
+    shownImages.resize(static_cast<std::size_t>(pages));
     for (int row = 0; row < pages; ++row) {
         AddRow(row, pageCaptions[row]);
     }
@@ -150,7 +175,7 @@ CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidg
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table->horizontalHeader()->setStretchLastSection(false);
     table->setToolTip(QStringLiteral("Each page's last conversion. Click a header to sort; "
-                                     "Ctrl+C copies the selected rows."));
+                                     "Ctrl+C copies the selected rows with the header."));
 
     exportButton = new QToolButton(this);
     exportButton->setObjectName(QStringLiteral("CompareExportButton"));
@@ -158,6 +183,8 @@ CompareTab::CompareTab(const QStringList& pageCaptions, QWidget* parent) : QWidg
     exportButton->setToolTip(QStringLiteral("Save the table as a CSV file"));
     exportButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     exportButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    // Until a page has converted there is nothing to export.
+    exportButton->setEnabled(false);
 
     table->installEventFilter(this);
     connect(exportButton, &QToolButton::clicked, this, Guarded(this, &CompareTab::ExportCsv));
@@ -180,6 +207,8 @@ void CompareTab::FitColumns() {
     bold.setBold(true);
     const QFontMetrics cellMetrics(bold);
     const int padding = 2 * table->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    const int height = 2 * headerMetrics.height() + padding / 2;
+    const int arrow = SortArrowRoom(*header, height);
     for (int column = 0; column < model->columnCount(); ++column) {
         int width = 0;
         for (const QString& word : Headers()[column].split(' ')) {
@@ -189,9 +218,9 @@ void CompareTab::FitColumns() {
             width =
                 std::max(width, cellMetrics.horizontalAdvance(model->item(row, column)->text()));
         }
-        table->setColumnWidth(column, width + padding);
+        table->setColumnWidth(column, width + padding + arrow);
     }
-    header->setFixedHeight(2 * headerMetrics.height() + padding / 2);
+    header->setFixedHeight(height);
 }
 
 void CompareTab::AddRow(int row, const QString& caption) {
@@ -209,22 +238,23 @@ void CompareTab::AddRow(int row, const QString& caption) {
     page->setData(caption, ExactRole);
 }
 
-void CompareTab::ShowBestPerTile(const ConversionResult& result) {
+void CompareTab::ShowBestPerTile(const ConversionResult& result, const QString& imagePath) {
     if (model->rowCount() == pages) {
         shownOptions.emplace_back();
+        shownImages.emplace_back();
         AddRow(pages, QStringLiteral("Best per tile"));
     }
-    FillRow(pages, result);
+    FillRow(pages, result, imagePath);
 }
 
-void CompareTab::ShowResult(int page, const ConversionResult& result) {
+void CompareTab::ShowResult(int page, const ConversionResult& result, const QString& imagePath) {
     if (page < 0 || page >= pages) {
         throw std::invalid_argument("CompareTab: no page " + std::to_string(page));
     }
-    FillRow(page, result);
+    FillRow(page, result, imagePath);
 }
 
-void CompareTab::FillRow(int page, const ConversionResult& result) {
+void CompareTab::FillRow(int page, const ConversionResult& result, const QString& imagePath) {
     const ConversionSettings& s = result.Settings;
     const double percent = s.ErrorPercent;
     const int tileSide = s.TileCount > 0 ? s.Side / s.TileCount : 0;
@@ -262,18 +292,35 @@ void CompareTab::FillRow(int page, const ConversionResult& result) {
         o.Levels, QString::fromStdString(LevelsName(o.Levels)));
     set(Rule, o.Rule == KeepRule::Kept ? QStringLiteral("Kept") : QStringLiteral("Error"),
         static_cast<int>(o.Rule), QString::fromStdString(RuleName(o.Rule)));
+    // The file name to read and sort by, the whole path for files.
+    set(Image, ImageNameOf(imagePath), ImageNameOf(imagePath), imagePath);
     shownOptions[static_cast<std::size_t>(page)] = o;
-    MarkOtherOptions();
+    shownImages[static_cast<std::size_t>(page)] = imagePath;
+    MarkRows();
     sorted->invalidate();
     FitColumns();
+    exportButton->setEnabled(true);
 }
 
 void CompareTab::SetCurrentOptions(const TransformOptions& options) {
     currentOptions = options;
-    MarkOtherOptions();
+    MarkRows();
 }
 
-void CompareTab::MarkOtherOptions() {
+void CompareTab::SetLoadedImage(const QString& path) {
+    loadedImage = path;
+    MarkRows();
+}
+
+bool CompareTab::OfOtherImage(int row) const {
+    if (row < 0 || row >= model->rowCount()) {
+        return false;
+    }
+    const auto index = static_cast<std::size_t>(row);
+    return shownOptions[index].has_value() && shownImages[index] != loadedImage;
+}
+
+void CompareTab::MarkRows() {
     bool alike = true;
     const TransformOptions* first = nullptr;
     for (const auto& shown : shownOptions) {
@@ -297,12 +344,28 @@ void CompareTab::MarkOtherOptions() {
                                  "share does not count the choice of transform itself (about "
                                  "log2 6 = 2.6 bits a tile).")
                 : QString();
+        const bool otherImage = OfOtherImage(row);
+        const QString& path = shownImages[static_cast<std::size_t>(row)];
+        const QString imageTip =
+            otherImage ? QStringLiteral("Made from %1, not the loaded image; convert the page "
+                                        "again to compare it with the loaded image.")
+                             .arg(ImageNameOf(path))
+                       : QString();
+        const QString rowTip =
+            tip.isEmpty() || imageTip.isEmpty() ? tip + imageTip : tip + '\n' + imageTip;
+        const QString pathTip = !shown ? QString()
+                                : path.isEmpty()
+                                    ? QStringLiteral("No image was loaded: the page converted a "
+                                                     "white square")
+                                    : path;
+        const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
         for (int column = 0; column < model->columnCount(); ++column) {
             QStandardItem* item = model->item(row, column);
             QFont font = item->font();
-            font.setBold(other && (column == Page || column >= Scaling));
+            font.setBold(other && (column == Page || (column >= Scaling && column <= Rule)));
             item->setFont(font);
-            item->setToolTip(tip);
+            item->setToolTip(column == Image ? pathTip : rowTip);
+            item->setData(otherImage ? QVariant(QBrush(grey)) : QVariant(), Qt::ForegroundRole);
         }
     }
 }
@@ -337,8 +400,17 @@ QString CompareTab::SelectedRowsText() const {
     for (const QModelIndex& index : table->selectionModel()->selectedRows()) {
         rows << index.row();
     }
+    if (rows.isEmpty()) {
+        return QString();
+    }
     std::sort(rows.begin(), rows.end());
+    // Pasted on its own, a row needs its header to be read.
     QStringList lines;
+    QStringList header;
+    for (int column = 0; column < sorted->columnCount(); ++column) {
+        header << sorted->headerData(column, Qt::Horizontal).toString();
+    }
+    lines << header.join('\t');
     for (int row : rows) {
         QStringList cells;
         for (int column = 0; column < sorted->columnCount(); ++column) {
@@ -346,7 +418,7 @@ QString CompareTab::SelectedRowsText() const {
         }
         lines << cells.join('\t');
     }
-    return lines.isEmpty() ? QString() : lines.join('\n') + '\n';
+    return lines.join('\n') + '\n';
 }
 
 bool CompareTab::eventFilter(QObject* watched, QEvent* event) {

@@ -41,6 +41,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -138,6 +140,10 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
         for (QLegendMarker* marker : chart->legend()->markers(marks[i])) {
             marker->setVisible(false);
         }
+        for (QLegendMarker* marker : chart->legend()->markers(lines[i])) {
+            connect(marker, &QLegendMarker::hovered, this,
+                    [this, i](bool entered) { ShowSeriesTip(i, entered); });
+        }
     }
 
     for (QXYSeries* series :
@@ -149,17 +155,10 @@ CurvesTab::CurvesTab(QWidget* parent) : QWidget(parent) {
         marker->setVisible(false);
     }
     for (QLegendMarker* marker : chart->legend()->markers(bestLine)) {
-        connect(marker, &QLegendMarker::hovered, this, [](bool entered) {
-            if (entered) {
-                QToolTip::showText(QCursor::pos(),
-                                   QStringLiteral("The best transform for every tile at each "
-                                                  "error. Its PSNR comes from the tiles' squared "
-                                                  "errors; it has no SSIM curve. Its kept share "
-                                                  "does not count the choice of transform (about "
-                                                  "2.6 bits a tile)."));
-            }
-        });
+        connect(marker, &QLegendMarker::hovered, this,
+                [this](bool entered) { ShowSeriesTip(lines.size(), entered); });
     }
+    leftOut.assign(lines.size() + 1, 0);
 
     // A set's bands, under the curves, in each curve's colour.
     for (std::size_t i = 0; i <= lines.size(); ++i) {
@@ -277,30 +276,22 @@ CurvesTab::~CurvesTab() {
 
 void CurvesTab::Start(const QImage& source, const QString& name, const SweepSettings& s) {
     Cancel();
-    set.reset();
-    groupChoice->hide();
-    chart->setTitle(QString());
-    image = source.convertToFormat(QImage::Format_RGB32);
-    imageName = name;
-    settings = s;
-    points.clear();
-    bestCurve.assign(settings.ErrorPercents.size(), std::nullopt);
+    // The curves shown stay until the first point: a sweep stopped before it leaves them.
+    pending = Started{source.convertToFormat(QImage::Format_RGB32), name, s};
     cancel = false;
     const int current = ++generation;
-    const std::size_t total = settings.Kinds.size() * settings.ErrorPercents.size();
+    const std::size_t total = s.Kinds.size() * s.ErrorPercents.size();
     progress->setRange(0, static_cast<int>(total));
     progress->setValue(0);
-    const QString options = OptionsCaption(settings.Options);
+    const QString options = OptionsCaption(s.Options);
     status->setText(QStringLiteral("Sweeping %1 x %1, tiles of %2 px%3...")
-                        .arg(settings.Side)
-                        .arg(settings.Side / std::max(settings.TileCount, 1))
+                        .arg(s.Side)
+                        .arg(s.Side / std::max(s.TileCount, 1))
                         .arg(options.isEmpty() ? QString() : QStringLiteral(", ") + options));
-    Plot();
-    UpdateBd();
 
     // The thread works on its own reference to the picture and its own settings.
-    const QImage picture = image;
-    const SweepSettings sweepSettings = settings;
+    const QImage picture = pending->Image;
+    const SweepSettings sweepSettings = s;
     thread.reset(QThread::create([this, current, picture, sweepSettings] {
         QString failure;
         try {
@@ -336,6 +327,7 @@ void CurvesTab::Start(const QImage& source, const QString& name, const SweepSett
             Qt::QueuedConnection);
     }));
     thread->start();
+    UpdateBd();
     UpdateButtons();
 }
 
@@ -348,11 +340,81 @@ void CurvesTab::Cancel() {
     thread.reset();
     // What the thread still queued belongs to a sweep that is over.
     ++generation;
+    status->setText(StoppedText());
+    pending.reset();
     UpdateBd();
-    status->setText(QStringLiteral("Stopped after %1 of %2 points.")
-                        .arg(points.size())
-                        .arg(progress->maximum()));
     UpdateButtons();
+}
+
+QString CurvesTab::StoppedText() const {
+    if (!pending) {
+        return QStringLiteral("Stopped after %1 of %2 points.")
+            .arg(points.size())
+            .arg(progress->maximum());
+    }
+    return points.empty() && !set ? QStringLiteral("Stopped before the first point.")
+                                  : QStringLiteral("Stopped before the first point; the curves "
+                                                   "shown are the earlier ones.");
+}
+
+void CurvesTab::Adopt() {
+    set.reset();
+    groupChoice->hide();
+    image = std::move(pending->Image);
+    imageName = std::move(pending->ImageName);
+    settings = std::move(pending->Settings);
+    pending.reset();
+    points.clear();
+    bestCurve.assign(settings.ErrorPercents.size(), std::nullopt);
+    chart->setTitle(SweepTitle());
+}
+
+QString CurvesTab::SweepTitle() const {
+    const QString options = OptionsCaption(settings.Options);
+    return QStringLiteral("%1%2 x %2 px, tiles of %3 px: %4 %5 at %6 %7%8%9")
+        .arg(imageName.isEmpty() ? QString() : imageName + QStringLiteral(", "))
+        .arg(settings.Side)
+        .arg(settings.Side / std::max(settings.TileCount, 1))
+        .arg(settings.Kinds.size())
+        .arg(settings.Kinds.size() == 1 ? QStringLiteral("transform")
+                                        : QStringLiteral("transforms"))
+        .arg(settings.ErrorPercents.size())
+        .arg(settings.Options.Rule == KeepRule::Kept
+                 ? (settings.ErrorPercents.size() == 1 ? QStringLiteral("kept share")
+                                                       : QStringLiteral("kept shares"))
+                 : (settings.ErrorPercents.size() == 1 ? QStringLiteral("error")
+                                                       : QStringLiteral("errors")))
+        .arg(settings.ColorCorrection ? QStringLiteral(", colour correction") : QString())
+        .arg(options.isEmpty() ? QString() : QStringLiteral(", ") + options);
+}
+
+QString CurvesTab::SeriesTip(std::size_t series) const {
+    if (series > lines.size()) {
+        throw std::invalid_argument("CurvesTab: no series " + std::to_string(series));
+    }
+    QString tip = series < lines.size()
+                      ? lines[series]->name()
+                      : QStringLiteral("The best transform for every tile at each error. Its PSNR "
+                                       "comes from the tiles' squared errors; it has no SSIM "
+                                       "curve. Its kept share does not count the choice of "
+                                       "transform (about 2.6 bits a tile).");
+    const std::size_t out = leftOut[series];
+    tip += QStringLiteral("\nPoints that keep 0 % are left out of the logarithmic axis%1; the CSV "
+                          "has every point.")
+               .arg(out == 0   ? QString()
+                    : out == 1 ? QStringLiteral(" (1 of this curve)")
+                               : QStringLiteral(" (%1 of this curve)").arg(out));
+    return tip;
+}
+
+void CurvesTab::ShowSeriesTip(std::size_t series, bool entered) {
+    if (!entered) {
+        hoveredTip.clear();
+        QToolTip::hideText();
+        return;
+    }
+    hoveredTip = SeriesTip(series);
+    QToolTip::showText(QCursor::pos(), hoveredTip, chartView);
 }
 
 void CurvesTab::OpenResults(const QStringList& paths) {
@@ -435,6 +497,9 @@ CurveKey CurvesTab::Group() const {
 }
 
 void CurvesTab::AddPoint(SweepPoint point, std::size_t done, std::size_t total) {
+    if (pending) {
+        Adopt();
+    }
     const double percent = point.ErrorPercent();
     points.push_back(std::move(point));
     for (std::size_t e = 0; e < settings.ErrorPercents.size(); ++e) {
@@ -454,6 +519,16 @@ void CurvesTab::Finished(const QString& failure) {
         thread->wait();
         thread.reset();
     }
+    // A sweep stopped or failed before its first point leaves the curves shown; one that
+    // completed without any shows none.
+    if (pending && failure.isEmpty()) {
+        Adopt();
+        Plot();
+    }
+    if (failure == QLatin1String("stopped")) {
+        status->setText(StoppedText());
+    }
+    pending.reset();
     UpdateBd();
     if (failure.isEmpty()) {
         const QString options = OptionsCaption(settings.Options);
@@ -465,11 +540,7 @@ void CurvesTab::Finished(const QString& failure) {
                                      ? QStringLiteral("kept shares")
                                      : QStringLiteral("errors"),
                                  options.isEmpty() ? QString() : QStringLiteral(", ") + options));
-    } else if (failure == QLatin1String("stopped")) {
-        status->setText(QStringLiteral("Stopped after %1 of %2 points.")
-                            .arg(points.size())
-                            .arg(progress->maximum()));
-    } else {
+    } else if (failure != QLatin1String("stopped")) {
         status->setText(QStringLiteral("The sweep failed: %1").arg(failure));
     }
     UpdateButtons();
@@ -508,11 +579,12 @@ void CurvesTab::UpdateBd() {
         }
         curves.push_back(std::move(best));
     }
-    // Before the first sweep there is nothing to compare.
+    // Before the first sweep there is nothing to compare; until its first point a sweep leaves
+    // the curves shown as they were.
     if (points.empty() && !thread) {
         curves.clear();
     }
-    bd->SetCurves(std::move(curves), thread != nullptr);
+    bd->SetCurves(std::move(curves), thread != nullptr && !(pending && !points.empty()));
 }
 
 void CurvesTab::UpdateButtons() {
@@ -538,71 +610,60 @@ void CurvesTab::Plot() {
         band->upperSeries()->clear();
         band->lowerSeries()->clear();
     }
-    // A logarithmic axis has no 0: a point that kept nothing sits at the axis' lowest decade.
+    // A logarithmic axis has no 0: a point that kept nothing is left out, or it would sit at
+    // the axis' lowest decade joined to the others by long lines.
+    std::vector<QList<QPointF>> xy(lines.size() + 1);
+    leftOut.assign(lines.size() + 1, 0);
+    const auto add = [&](std::size_t series, double kept, double quality) {
+        if (!std::isfinite(quality)) {
+            return;
+        }
+        if (kept > 0.0) {
+            xy[series].append(QPointF(kept, quality));
+        } else {
+            ++leftOut[series];
+        }
+    };
+    for (const SweepPoint& p : points) {
+        if (static_cast<std::size_t>(p.Kind) < lines.size()) {
+            add(static_cast<std::size_t>(p.Kind), p.Result.MeanKeptPercent, Quality(p, measure));
+        }
+    }
+    if (measure == Measure::Psnr) {
+        for (const auto& figures : bestCurve) {
+            if (figures) {
+                add(lines.size(), figures->MeanKeptPercent, figures->PsnrDb);
+            }
+        }
+    }
     double smallest = 1.0;
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
-    for (const SweepPoint& p : points) {
-        if (p.Result.MeanKeptPercent > 0.0) {
-            smallest = std::min(smallest, p.Result.MeanKeptPercent);
+    for (std::size_t i = 0; i < xy.size(); ++i) {
+        for (const QPointF& at : xy[i]) {
+            smallest = std::min(smallest, at.x());
+            low = std::min(low, at.y());
+            high = std::max(high, at.y());
         }
-        const double q = Quality(p, measure);
-        if (std::isfinite(q)) {
-            low = std::min(low, q);
-            high = std::max(high, q);
-        }
+        QLineSeries* line = i < lines.size() ? lines[i] : bestLine;
+        QScatterSeries* mark = i < marks.size() ? marks[i] : bestMarks;
+        line->replace(xy[i]);
+        mark->replace(xy[i]);
     }
-    const double floorKept = std::pow(10.0, std::floor(std::log10(smallest)));
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        QList<QPointF> xy;
-        for (const SweepPoint& p : points) {
-            const double q = Quality(p, measure);
-            if (static_cast<std::size_t>(p.Kind) != i || !std::isfinite(q)) {
-                continue;
-            }
-            xy.append(QPointF(std::max(p.Result.MeanKeptPercent, floorKept), q));
-        }
-        lines[i]->replace(xy);
-        marks[i]->replace(xy);
-    }
-    QList<QPointF> best;
-    if (measure == Measure::Psnr) {
-        for (const auto& figures : bestCurve) {
-            if (figures && std::isfinite(figures->PsnrDb)) {
-                best.append(
-                    QPointF(std::max(figures->MeanKeptPercent, floorKept), figures->PsnrDb));
-            }
-        }
-    }
-    bestLine->replace(best);
-    bestMarks->replace(best);
-    SetAxes(floorKept, low, high, measure);
+    SetAxes(std::pow(10.0, std::floor(std::log10(smallest))), low, high, measure);
 }
 
 void CurvesTab::PlotSet(Measure measure) {
     const CurveKey group = Group();
     const std::vector<SetCurve> curves = set->CurvesOf(group);
+    // As for a sweep, means of 0 % kept are left out of the logarithmic axis.
     double smallest = 1.0;
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
-    for (const SetCurve& curve : curves) {
-        for (const SetPoint& point : curve.Points) {
-            if (point.KeptPercent.Mean > 0.0) {
-                smallest = std::min(smallest, point.KeptPercent.Mean);
-            }
-            const SampleStatistics& q = QualityOf(point, measure);
-            for (double value : {q.P25, q.P75, q.Mean}) {
-                if (std::isfinite(value)) {
-                    low = std::min(low, value);
-                    high = std::max(high, value);
-                }
-            }
-        }
-    }
-    const double floorKept = std::pow(10.0, std::floor(std::log10(smallest)));
     std::vector<QList<QPointF>> means(bands.size());
     std::vector<QList<QPointF>> upper(bands.size());
     std::vector<QList<QPointF>> lower(bands.size());
+    leftOut.assign(bands.size(), 0);
     for (const SetCurve& curve : curves) {
         const std::size_t series = SeriesOf(curve.Key);
         for (const SetPoint& point : curve.Points) {
@@ -610,7 +671,18 @@ void CurvesTab::PlotSet(Measure measure) {
             if (!std::isfinite(q.Mean)) {
                 continue;
             }
-            const double kept = std::max(point.KeptPercent.Mean, floorKept);
+            const double kept = point.KeptPercent.Mean;
+            if (!(kept > 0.0)) {
+                ++leftOut[series];
+                continue;
+            }
+            smallest = std::min(smallest, kept);
+            for (double value : {q.P25, q.P75, q.Mean}) {
+                if (std::isfinite(value)) {
+                    low = std::min(low, value);
+                    high = std::max(high, value);
+                }
+            }
             means[series].append(QPointF(kept, q.Mean));
             upper[series].append(QPointF(kept, q.P75));
             lower[series].append(QPointF(kept, q.P25));
@@ -630,7 +702,7 @@ void CurvesTab::PlotSet(Measure measure) {
                         .arg(images)
                         .arg(images == 1 ? QStringLiteral("image") : QStringLiteral("images"),
                              ResultsSet::GroupName(group)));
-    SetAxes(floorKept, low, high, measure);
+    SetAxes(std::pow(10.0, std::floor(std::log10(smallest))), low, high, measure);
 }
 
 void CurvesTab::SetAxes(double floorKept, double low, double high, Measure measure) {

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class BdPanel;
@@ -31,6 +32,11 @@ class QToolButton;
 // point to the GUI thread through a queued call, and the chart grows as they come. Nothing of
 // the pages changes. Cancel stops it within a tile's work and keeps the points so far; the
 // destructor cancels and waits, which is safe because the sweep never waits on the GUI thread.
+// The curves shown stay until a new sweep's first point arrives, so a sweep cancelled before
+// it leaves them. The chart's title names the image, side and tiles of the curves it shows.
+//
+// The logarithmic axis has no 0: points that keep 0 % are left out of the chart (the legend
+// entry's tooltip says how many), never out of the CSV.
 //
 // Open results shows a set of images instead, from row files of tarvish-batch read on the same
 // kind of thread: for one group at a time (ResultsGroupChoice: tile count, colour correction,
@@ -45,8 +51,8 @@ public:
     explicit CurvesTab(QWidget* parent = nullptr);
     ~CurvesTab() override;
 
-    // Starts a sweep of image, named imageName in the exported table; a running one is cancelled
-    // first, and the chart starts over.
+    // Starts a sweep of image, named imageName in the title and the exported table; a running
+    // one is cancelled first, and the chart starts over with the sweep's first point.
     void Start(const QImage& image, const QString& imageName, const SweepSettings& settings);
     // Stops a running sweep and returns once its thread has ended.
     void Cancel();
@@ -59,7 +65,11 @@ public:
     const ResultsSet* Set() const { return set.get(); }
 
     void SetMeasure(Measure measure);
+    // The points of the curves shown.
     const std::vector<SweepPoint>& Points() const { return points; }
+    // The tooltip of a curve's legend entry, the six pages' in page order and then Best per
+    // tile's: what it is, and that its points of 0 % kept are left out of the axis.
+    QString SeriesTip(std::size_t series) const;
 
     // The points as a table: the batch command's columns, a header line, exact figures.
     QString Csv() const;
@@ -75,6 +85,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The started sweep's points replace the curves shown.
+    void Adopt();
+    QString SweepTitle() const;
+    // The status once a sweep stopped.
+    QString StoppedText() const;
+    void ShowSeriesTip(std::size_t series, bool entered);
     void AddPoint(SweepPoint point, std::size_t done, std::size_t total);
     void Finished(const QString& failure);
     void Plot();
@@ -111,10 +127,20 @@ private:
     // The tooltip of the point under the mouse, empty when there is none.
     QString hoveredTip;
 
+    // The sweep shown.
     QImage image;
     QString imageName;
     SweepSettings settings;
     std::vector<SweepPoint> points;
+    // A sweep started that has no point yet.
+    struct Started {
+        QImage Image;
+        QString ImageName;
+        SweepSettings Settings;
+    };
+    std::optional<Started> pending;
+    // Per series of lines, then the best per tile: the points of 0 % kept not drawn.
+    std::vector<std::size_t> leftOut;
     // The Best per tile curve so far, per error: filled as each error's sixth point arrives.
     std::vector<std::optional<BestPerTileFigures>> bestCurve;
     std::shared_ptr<const ResultsSet> set;

@@ -3,22 +3,33 @@
 #include "ColorMap.h"
 #include "ColorScale.h"
 #include "ConversionResult.h"
+#include "ExportFile.h"
 #include "FittedImageView.h"
 #include "Guarded.h"
+#include "ImageName.h"
 #include "OptionsText.h"
 #include "Quality.h"
 #include "QualityText.h"
 #include "TileMapView.h"
+#include "ToolButton.h"
 
+#include <QBoxLayout>
+#include <QBuffer>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 namespace {
+
+constexpr int PanelSpacing = 4;
 
 QColor Grey(double t) {
     const int level = static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * 255.0));
@@ -35,10 +46,20 @@ ErrorsTab::ErrorsTab(QWidget* parent) : QWidget(parent) {
 
     difference = new FittedImageView(this);
     difference->setObjectName(QStringLiteral("ErrorsDifferenceImage"));
-    difference->setToolTip(QStringLiteral("Each pixel's largest channel error, scaled so that "
-                                          "the largest error of the image is white"));
+    difference->SetWholeMagnification(true);
     differenceScale = new ColorScale(this);
     differenceScale->setObjectName(QStringLiteral("ErrorsDifferenceScale"));
+    gainBox = new QComboBox(this);
+    gainBox->setObjectName(QStringLiteral("ErrorsGainChoice"));
+    for (int gain : Gains) {
+        gainBox->addItem(QStringLiteral("Gain %1x").arg(gain), gain);
+    }
+    gainBox->setToolTip(QStringLiteral("Brightens the difference image: with gain g, an error of "
+                                       "the largest error / g is white, and larger ones too"));
+    exportButton = MakeToolButton(this, "ErrorsExportButton", QStringLiteral("Export PNG..."),
+                                  QStringLiteral("Save the difference image as a PNG image, one "
+                                                 "pixel per pixel of the image, the gain applied"),
+                                  QStyle::SP_DialogSaveButton);
 
     measureBox = new QComboBox(this);
     measureBox->setObjectName(QStringLiteral("ErrorsTileMeasureBox"));
@@ -47,32 +68,57 @@ ErrorsTab::ErrorsTab(QWidget* parent) : QWidget(parent) {
     measureBox->setToolTip(QStringLiteral("What the tile map shows for each tile"));
     tileMap = new TileMapView(this);
     tileMap->setObjectName(QStringLiteral("ErrorsTileMap"));
+    tileMap->SetWholeTiles(true);
     tileScale = new ColorScale(this);
     tileScale->setObjectName(QStringLiteral("ErrorsTileScale"));
 
     connect(measureBox, &QComboBox::currentIndexChanged, this, [this](int index) {
         SetTileMeasure(index == 1 ? TileMeasure::Psnr : TileMeasure::KeptPercent);
     });
+    connect(gainBox, &QComboBox::currentIndexChanged, this, [this] {
+        ShowDifference();
+        MatchScales();
+    });
+    connect(exportButton, &QToolButton::clicked, this, Guarded(this, &ErrorsTab::ExportPng));
+    difference->installEventFilter(this);
+    tileMap->installEventFilter(this);
 
-    // The two maps side by side, each hugging its legend.
+    // Each map hugs its legend, its commands above it.
     auto* differenceTitle = new QLabel(QStringLiteral("Difference |error|"), this);
     difference->SetAlignment(Qt::AlignRight | Qt::AlignTop);
     tileMap->SetAlignment(Qt::AlignRight | Qt::AlignTop);
-    auto* layout = new QGridLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setHorizontalSpacing(6);
-    layout->addWidget(title, 0, 0, 1, 4);
-    layout->addWidget(differenceTitle, 1, 0, 1, 2, Qt::AlignRight | Qt::AlignBottom);
-    layout->addWidget(measureBox, 1, 2, 1, 2, Qt::AlignRight | Qt::AlignBottom);
-    layout->addWidget(difference, 2, 0);
-    layout->addWidget(differenceScale, 2, 1, Qt::AlignTop);
-    layout->addWidget(tileMap, 2, 2);
-    layout->addWidget(tileScale, 2, 3, Qt::AlignTop);
-    layout->setRowStretch(2, 1);
-    layout->setColumnStretch(0, 1);
-    layout->setColumnStretch(2, 1);
+    differenceHead = new QHBoxLayout;
+    differenceHead->addWidget(differenceTitle);
+    differenceHead->addStretch(1);
+    differenceHead->addWidget(gainBox);
+    differenceHead->addWidget(exportButton);
+    auto* differencePanel = new QGridLayout;
+    differencePanel->setHorizontalSpacing(6);
+    differencePanel->setVerticalSpacing(PanelSpacing);
+    differencePanel->addLayout(differenceHead, 0, 0, 1, 2);
+    differencePanel->addWidget(difference, 1, 0);
+    differencePanel->addWidget(differenceScale, 1, 1, Qt::AlignTop);
+    differencePanel->setRowStretch(1, 1);
+    differencePanel->setColumnStretch(0, 1);
+    auto* tilePanel = new QGridLayout;
+    tilePanel->setHorizontalSpacing(6);
+    tilePanel->setVerticalSpacing(PanelSpacing);
+    tilePanel->addWidget(measureBox, 0, 0, 1, 2, Qt::AlignRight);
+    tilePanel->addWidget(tileMap, 1, 0);
+    tilePanel->addWidget(tileScale, 1, 1, Qt::AlignTop);
+    tilePanel->setRowStretch(1, 1);
+    tilePanel->setColumnStretch(0, 1);
 
-    Show(QString(), nullptr);
+    maps = new QBoxLayout(QBoxLayout::LeftToRight);
+    maps->setSpacing(10);
+    maps->addLayout(differencePanel, 1);
+    maps->addLayout(tilePanel, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(title);
+    layout->addLayout(maps, 1);
+
+    Show(QString(), nullptr, QString());
 }
 
 void ErrorsTab::SetTileMeasure(TileMeasure measure) {
@@ -83,29 +129,75 @@ void ErrorsTab::SetTileMeasure(TileMeasure measure) {
     ShowTiles();
 }
 
-void ErrorsTab::Show(const QString& pageCaption, std::shared_ptr<const ConversionResult> shown) {
+void ErrorsTab::SetGain(int gain) {
+    const int index = gainBox->findData(gain);
+    if (index < 0) {
+        throw std::invalid_argument("ErrorsTab: no gain " + std::to_string(gain));
+    }
+    gainBox->setCurrentIndex(index);
+}
+
+int ErrorsTab::Gain() const {
+    return gainBox->currentData().toInt();
+}
+
+void ErrorsTab::Show(const QString& pageCaption, std::shared_ptr<const ConversionResult> shown,
+                     const QString& path) {
     caption = pageCaption;
     result = std::move(shown);
+    imagePath = path;
+    ShowTitle();
+    ShowDifference();
+    ShowTiles();
+    Arrange();
+}
+
+void ErrorsTab::SetLoadedImage(const QString& path) {
+    loadedImage = path;
+    ShowTitle();
+}
+
+void ErrorsTab::ShowTitle() {
     if (!result) {
         title->setText(caption.isEmpty()
                            ? QStringLiteral("No conversion yet.")
                            : QStringLiteral("No conversion on page \"%1\" yet.").arg(caption));
-        difference->SetPicture(QImage());
-        differenceScale->SetScale(QString(), QString(), {});
-        ShowTiles();
+        title->setToolTip(QString());
         return;
     }
     const ConversionSettings& s = result->Settings;
     const QString options = OptionsCaption(s.Options);
-    title->setText(QStringLiteral("%1: %2 x %3 px, tiles of %4 px, %5%6, %7")
-                       .arg(caption)
+    const QString image =
+        imagePath == loadedImage
+            ? ImageNameOf(imagePath)
+            : QStringLiteral("%1 (not the loaded image)").arg(ImageNameOf(imagePath));
+    title->setText(QStringLiteral("%1 of %2: %3 x %4 px, tiles of %5 px, %6%7, %8")
+                       .arg(caption, image)
                        .arg(result->RegionWidth)
                        .arg(result->RegionHeight)
                        .arg(s.Side / s.TileCount)
                        .arg(PercentCaption(s.Options.Rule, s.ErrorPercent),
                             options.isEmpty() ? QString() : QStringLiteral(", ") + options,
                             QualityCaption(result->Quality)));
+    title->setToolTip(imagePath);
+}
 
+void ErrorsTab::ShowDifference() {
+    const int gain = Gain();
+    difference->setToolTip(
+        gain == 1 ? QStringLiteral("Each pixel's largest channel error, scaled so that the "
+                                   "largest error of the image is white")
+                  : QStringLiteral("Each pixel's largest channel error, scaled so that 1/%1 of "
+                                   "the largest error of the image is white; larger errors are "
+                                   "white too")
+                        .arg(gain));
+    exportButton->setEnabled(result != nullptr);
+    if (!result) {
+        differenceImage = QImage();
+        difference->SetPicture(differenceImage);
+        differenceScale->SetScale(QString(), QString(), {});
+        return;
+    }
     const int width = result->RegionWidth;
     const int height = result->RegionHeight;
     const int largest = result->Quality.MaxError;
@@ -114,12 +206,16 @@ void ErrorsTab::Show(const QString& pageCaption, std::shared_ptr<const Conversio
         uchar* row = image.scanLine(y);
         const std::uint8_t* errors = result->ErrorMap.data() + static_cast<std::size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
-            row[x] = largest == 0 ? 0 : static_cast<uchar>(errors[x] * 255 / largest);
+            row[x] = largest == 0
+                         ? 0
+                         : static_cast<uchar>(std::min(errors[x] * 255 * gain / largest, 255));
         }
     }
-    difference->SetPicture(image);
-    differenceScale->SetScale(QStringLiteral("0"), QString::number(largest), &Grey);
-    ShowTiles();
+    differenceImage = image;
+    difference->SetPicture(differenceImage);
+    // The white level: the largest error over the gain, to four figures.
+    differenceScale->SetScale(QStringLiteral("0"), QString::number(double(largest) / gain, 'g', 4),
+                              &Grey);
 }
 
 void ErrorsTab::ShowTiles() {
@@ -186,9 +282,88 @@ void ErrorsTab::ShowTiles() {
     MatchScales();
 }
 
+void ErrorsTab::ExportPng() {
+    if (differenceImage.isNull()) {
+        return;
+    }
+    ExportFile(this, QStringLiteral("Export difference image"),
+               QStringLiteral("PNG images (*.png)"), QStringLiteral("png"), [this] {
+                   QByteArray bytes;
+                   QBuffer buffer(&bytes);
+                   buffer.open(QIODevice::WriteOnly);
+                   differenceImage.save(&buffer, "PNG");
+                   return bytes;
+               });
+}
+
 void ErrorsTab::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    Arrange();
     MatchScales();
+}
+
+bool ErrorsTab::eventFilter(QObject* watched, QEvent* event) {
+    // A change of arrangement resizes the maps after the tab's own resize.
+    if ((watched == difference || watched == tileMap) && event->type() == QEvent::Resize) {
+        MatchScales();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ErrorsTab::Arrange() {
+    const QMargins margins = layout()->contentsMargins();
+    const int width = this->width() - margins.left() - margins.right();
+    const int height = this->height() - margins.top() - margins.bottom() -
+                       title->heightForWidth(width) - layout()->spacing();
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    // What a panel keeps for its commands above and its legend beside the map.
+    const int head = differenceHead->sizeHint().height() + PanelSpacing;
+    const int legend = differenceScale->sizeHint().width() + 6;
+    const int gap = maps->spacing();
+    const QSize region = result ? QSize(result->RegionWidth, result->RegionHeight) : QSize();
+    // The difference image at the largest whole factor that leaves the tile map this side.
+    constexpr int TileMapSide = 160;
+    struct Plan {
+        QBoxLayout::Direction Direction;
+        int Factor = 0;
+        int DifferenceRoom = 0; // the difference panel's width or height
+        int TileSide = 0;
+    };
+    const auto plan = [&](QBoxLayout::Direction direction) {
+        const bool beside = direction == QBoxLayout::LeftToRight;
+        Plan best{direction};
+        for (int factor = 1; !region.isEmpty(); ++factor) {
+            const QSize picture = region * factor;
+            // A few pixels spare against the layout's rounding.
+            const int room = (beside ? picture.width() + legend : picture.height() + head) + 8;
+            const int tileSide = beside ? std::min(width - gap - room - legend, height - head)
+                                        : std::min(width - legend, height - gap - room - head);
+            const bool fits =
+                beside ? picture.height() <= height - head : picture.width() <= width - legend;
+            if (!fits || tileSide < TileMapSide) {
+                break;
+            }
+            best = Plan{direction, factor, room, tileSide};
+        }
+        return best;
+    };
+    const Plan beside = plan(QBoxLayout::LeftToRight);
+    const Plan above = plan(QBoxLayout::TopToBottom);
+    const bool stacked = above.Factor > beside.Factor ||
+                         (above.Factor == beside.Factor && above.TileSide > beside.TileSide) ||
+                         (above.Factor == 0 && beside.Factor == 0 && height > width);
+    const Plan& chosen = stacked ? above : beside;
+    if (maps->direction() != chosen.Direction) {
+        maps->setDirection(chosen.Direction);
+    }
+    // The panels share the room as planned, or half and half when not even a factor of 1
+    // leaves the tile map its side.
+    const int room = stacked ? height - gap : width - gap;
+    const int first = chosen.Factor > 0 ? std::min(chosen.DifferenceRoom, room) : room / 2;
+    maps->setStretch(0, std::max(first, 1));
+    maps->setStretch(1, std::max(room - first, 1));
 }
 
 void ErrorsTab::MatchScales() {

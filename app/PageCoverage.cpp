@@ -1,5 +1,6 @@
 #include "PageCoverage.h"
 
+#include "ImageName.h"
 #include "ImageView.h"
 #include "SideFit.h"
 #include "TransformPage.h"
@@ -30,7 +31,7 @@ QString PaddingNote(const QImage& loaded, int side) {
 
 } // namespace
 
-void ShowCoverage(TransformPage& page, const QImage& loaded) {
+void ShowCoverage(TransformPage& page, const QImage& loaded, const QString& loadedPath) {
     const int side = page.Image->width();
     const int tiles = TilesAt(page);
     QString text;
@@ -48,6 +49,12 @@ void ShowCoverage(TransformPage& page, const QImage& loaded) {
                    .arg(loaded.height())
                    .arg(side / tiles) +
                PaddingNote(loaded, side);
+    }
+    // First, where a narrow page cannot cut it off: a converting page shows the loaded image
+    // being converted, any other page its last result until it is reloaded.
+    if (page.ShowsResult && page.LastResult && !page.Busy && page.ResultImagePath != loadedPath) {
+        text = QStringLiteral("Shows the result of %1; %2")
+                   .arg(ImageNameOf(page.ResultImagePath), text.left(1).toLower() + text.mid(1));
     }
     page.CoverageLabel->setText(text);
     const QImage& shown = page.Image->Picture();

@@ -18,6 +18,7 @@ void RedrawPageGrid(TransformPage& page, const QImage& loaded) {
         page.Image->SetPicture(loaded);
         page.NeedsReload = false;
         page.ShownGridPosition = 1;
+        page.ShowsResult = false;
     }
     const int position = page.WinSizeTrackBar->value();
     const int oldTiles = TilesAt(page.ShownGridPosition);

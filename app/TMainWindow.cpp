@@ -189,7 +189,7 @@ TMainWindow::TMainWindow(QWidget* parent)
     });
     connect(bestTiles, &BestTileTab::Computed, this,
             [this](const std::shared_ptr<const ConversionResult>& result) {
-                compare->ShowBestPerTile(*result);
+                compare->ShowBestPerTile(*result, LoadedFileName);
             });
 
     AboutDialog = std::make_unique<TAboutDialog>(this);
@@ -328,7 +328,7 @@ TransformOptions TMainWindow::ConversionOptions() const {
 }
 
 void TMainWindow::UpdateCoverage(TransformPage& page) {
-    ShowCoverage(page, OriginalImage->Picture());
+    ShowCoverage(page, OriginalImage->Picture(), LoadedFileName);
 }
 
 // Loading.
@@ -365,7 +365,9 @@ void TMainWindow::TakeImageToConvert(const QString& path) {
     curves->Cancel();
     bestTiles->Cancel();
     CurrentFileName = path;
-    loadedFileName = path;
+    LoadedFileName = path;
+    compare->SetLoadedImage(path);
+    errors->SetLoadedImage(path);
     OriginalImage->SetPicture(image);
     browser->ShowPreview(image);
     const int sheet = OriginalPageControl->indexOf(OriginalTabSheet);
@@ -424,6 +426,7 @@ void TMainWindow::StartConversion() {
 }
 
 void TMainWindow::StartConversion(TransformPage& page) {
+    page.ConvertingImagePath = LoadedFileName;
     runner->Start(page, OriginalImage->Picture());
     UpdateCoverage(page);
     UpdateCommands();
@@ -493,7 +496,7 @@ void TMainWindow::StartSweep() {
         ShowMessage(refusal);
         return;
     }
-    curves->Start(picture, QFileInfo(CurrentFileName).fileName(), settings);
+    curves->Start(picture, QFileInfo(LoadedFileName).fileName(), settings);
 }
 
 void TMainWindow::OpenResults() {
@@ -527,7 +530,7 @@ void TMainWindow::SaveBestTiles() {
     SaveImageDialog.SetTitle(QStringLiteral("Save best per tile"));
     const auto result = bestTiles->Result();
     SaveImageDialog.SetSuggestedName(
-        result ? BestTilesSaveName(*result, loadedFileName,
+        result ? BestTilesSaveName(*result, LoadedFileName,
                                    SaveFormatFor(QString(), SaveImageDialog.SelectedFilter()))
                : QString());
     if (!SaveImageDialog.Execute(this)) {
@@ -553,13 +556,15 @@ void TMainWindow::StopButtonClick() {
 void TMainWindow::PageConverted(TransformPage* page,
                                 std::shared_ptr<const ConversionResult> result) {
     page->LastResult = result;
+    page->ResultImagePath = page->ConvertingImagePath;
+    page->ShowsResult = true;
     const QString options = OptionsCaption(result->Settings.Options);
     page->QualityLabel->setText(QualityCaption(result->Quality));
     page->OptionsLabel->setText(QStringLiteral("Made with ") + options);
     page->OptionsLabel->setVisible(!options.isEmpty());
-    compare->ShowResult(static_cast<int>(page - Pages.data()), *result);
+    compare->ShowResult(static_cast<int>(page - Pages.data()), *result, page->ResultImagePath);
     if (page == CurrentPage) {
-        errors->Show(CaptionOf(*page), result);
+        errors->Show(CaptionOf(*page), result, page->ResultImagePath);
     }
     UpdateCoverage(*page);
     UpdateCommands();
@@ -613,7 +618,7 @@ TransformKind TMainWindow::KindOf(const TransformPage& page) const {
 }
 
 QString TMainWindow::SuggestedName(const TransformPage& page) const {
-    return PageSaveName(page, KindOf(page), loadedFileName, optionsBar->Options(),
+    return PageSaveName(page, KindOf(page), LoadedFileName, optionsBar->Options(),
                         SaveFormatFor(QString(), SaveImageDialog.SelectedFilter()));
 }
 
@@ -622,7 +627,7 @@ void TMainWindow::SaveAllPages() {
     std::vector<std::pair<TransformPage*, QString>> named;
     for (auto& page : Pages) {
         if (page.Unsaved && !page.Busy) {
-            named.emplace_back(&page, PageSaveName(page, KindOf(page), loadedFileName,
+            named.emplace_back(&page, PageSaveName(page, KindOf(page), LoadedFileName,
                                                    optionsBar->Options(), ImageFormat::Bmp));
         }
     }
@@ -696,7 +701,7 @@ void TMainWindow::ChangeActivePage(int index) {
     CurrentPage = &Pages[index];
     convertOffered = true;
     UpdateCommands();
-    errors->Show(CaptionOf(*CurrentPage), CurrentPage->LastResult);
+    errors->Show(CaptionOf(*CurrentPage), CurrentPage->LastResult, CurrentPage->ResultImagePath);
 }
 
 void TMainWindow::ChangeErrorLabel() {

@@ -52,6 +52,8 @@ public:
     TransformPages Pages;
     TransformPage* CurrentPage = nullptr;
     QString CurrentFileName;
+    // The loaded image's path: CurrentFileName also takes the path of each page saved.
+    QString LoadedFileName;
 
     FileDialog OpenImageDialog;
     FileDialog SaveImageDialog;
@@ -147,8 +149,6 @@ private:
     std::array<std::unique_ptr<Transform>, TransformKindCount> transforms;
     std::unique_ptr<ConversionRunner> runner;
     std::unique_ptr<ConversionQueue> queue;
-    // The path of the loaded image, which names saved results (CurrentFileName follows saves).
-    QString loadedFileName;
 
     MainMenu* menu = nullptr;
     OptionsBar* optionsBar = nullptr;

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <algorithm>
+
 FittedImageView::FittedImageView(QWidget* parent) : QWidget(parent) {
     setMinimumSize(64, 64);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -18,11 +20,19 @@ void FittedImageView::SetAlignment(Qt::Alignment newAlignment) {
     update();
 }
 
+void FittedImageView::SetWholeMagnification(bool whole) {
+    wholeMagnification = whole;
+    update();
+}
+
 QRect FittedImageView::PictureRect() const {
     if (picture.isNull() || width() <= 0 || height() <= 0) {
         return QRect();
     }
-    const QSize fitted = picture.size().scaled(size(), Qt::KeepAspectRatio);
+    QSize fitted = picture.size().scaled(size(), Qt::KeepAspectRatio);
+    if (wholeMagnification && picture.width() <= width() && picture.height() <= height()) {
+        fitted = picture.size() * std::min(width() / picture.width(), height() / picture.height());
+    }
     return QStyle::alignedRect(layoutDirection(), alignment, fitted, rect());
 }
 

@@ -14,6 +14,9 @@ public:
     void SetPicture(const QImage& picture);
     // Where the picture sits when the control is wider or taller than it; centred at first.
     void SetAlignment(Qt::Alignment alignment);
+    // Enlarges the picture only by a whole factor, so that every pixel is a block of the same
+    // size; a picture larger than the control is still shrunk to fit. Off at first.
+    void SetWholeMagnification(bool whole);
     const QImage& Picture() const { return picture; }
     // Where the picture is drawn, in the control's coordinates; empty without a picture.
     QRect PictureRect() const;
@@ -26,4 +29,5 @@ protected:
 private:
     QImage picture;
     Qt::Alignment alignment = Qt::AlignCenter;
+    bool wholeMagnification = false;
 };

@@ -39,10 +39,19 @@ void TileMapView::SetAlignment(Qt::Alignment newAlignment) {
     update();
 }
 
+void TileMapView::SetWholeTiles(bool whole) {
+    wholeTiles = whole;
+    update();
+}
+
 QRect TileMapView::GridRect() const {
-    const int side = std::min(width(), height()) - 1;
+    // One pixel is kept for the frame's right and bottom lines.
+    int side = std::min(width(), height()) - 1;
     if (count <= 0 || side <= 0) {
         return QRect();
+    }
+    if (wholeTiles && side >= count) {
+        side = side / count * count;
     }
     return QStyle::alignedRect(layoutDirection(), alignment, QSize(side, side), rect());
 }

@@ -22,6 +22,9 @@ public:
     void Clear();
     // Where the grid sits when the control is not square; centred at first.
     void SetAlignment(Qt::Alignment alignment);
+    // Draws every tile the same whole number of pixels wide, the grid a little smaller than
+    // the control where need be. Off at first.
+    void SetWholeTiles(bool whole);
 
     int Count() const { return count; }
     const std::vector<QColor>& Colors() const { return colors; }
@@ -38,6 +41,7 @@ protected:
 
 private:
     Qt::Alignment alignment = Qt::AlignCenter;
+    bool wholeTiles = false;
     int count = 0;
     std::vector<QColor> colors;
     QStringList toolTips;

@@ -2,6 +2,8 @@
 
 #include "TransformKind.h"
 
+#include <QString>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -44,6 +46,12 @@ struct TransformPage {
     QLabel* CoverageLabel = nullptr;
     // What the page's last finished conversion produced, or null.
     std::shared_ptr<const ConversionResult> LastResult;
+    // The path of the image LastResult was made from (empty: the white square of no image).
+    // Taken when the conversion starts: another image may be opened while it runs.
+    QString ResultImagePath;
+    QString ConvertingImagePath;
+    // Whether the page's picture is LastResult's; false once it shows the loaded image again.
+    bool ShowsResult = false;
 };
 
 // The window's pages, one per transform kind, in page order.

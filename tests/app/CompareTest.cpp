@@ -2,7 +2,9 @@
 
 #include "BitmapFile.h"
 #include "ColorScale.h"
+#include "CompareTab.h"
 #include "ConversionResult.h"
+#include "FileListBox.h"
 #include "FittedImageView.h"
 #include "Quality.h"
 #include "TileMapView.h"
@@ -10,9 +12,11 @@
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -62,6 +66,9 @@ class CompareTest : public QObject {
 private slots:
     void figuresReachTheLabelTheTableAndTheCsv();
     void errorsTabFollowsTheActivePage();
+    void resultsOfAnotherImageAreMarked();
+    void resultKeepsTheImageItsConversionStartedWith();
+    void sortArrowLeavesEveryHeaderRoom();
 };
 
 void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
@@ -77,8 +84,11 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
     }
     QCOMPARE(headers, QStringList({"Page", "Side", "Tile", "Error %", "Color correction", "Kept %",
                                    "MSE", "PSNR (dB)", "SSIM", "Max error", "Time (ms)",
-                                   "DCT scaling", "Levels", "Rule"}));
+                                   "DCT scaling", "Levels", "Rule", "Image"}));
     QCOMPARE(table->model()->rowCount(), 6);
+    // Nothing to export until a page has converted.
+    auto* exportButton = d.Find<QToolButton>(QStringLiteral("CompareExportButton"));
+    QVERIFY(!exportButton->isEnabled());
     for (const char* prefix : {"Fourier", "Daub", "Haar", "Fourier2D", "Daub2D", "Haar2D"}) {
         QCOMPARE(d.Find<QLabel>(QString::fromLatin1(prefix) + "QualityLabel")->text(), QString());
     }
@@ -133,6 +143,8 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
         QCOMPARE(Cell(table, row, 11), QStringLiteral("Plain"));
         QCOMPARE(Cell(table, row, 12), QStringLiteral("As page"));
         QCOMPARE(Cell(table, row, 13), QStringLiteral("Error"));
+        QCOMPARE(Cell(table, row, 14), QStringLiteral("coffee_400x300.bmp"));
+        QCOMPARE(table->model()->index(row, 14).data(Qt::ToolTipRole).toString(), original);
         csvRows << caption;
     }
     // Pages not converted keep an empty row.
@@ -141,19 +153,20 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
     // The CSV holds the converted rows with exact figures.
     const QString csvPath = dir.filePath(QStringLiteral("table.csv"));
     d.dialogs->saveAnswers.push_back(csvPath);
-    d.Find<QToolButton>(QStringLiteral("CompareExportButton"))->click();
+    QVERIFY(exportButton->isEnabled());
+    exportButton->click();
     QFile csv(csvPath);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[0],
              QStringLiteral("Page,Side,Tile,Error %,Color correction,Kept %,MSE,"
-                            "PSNR (dB),SSIM,Max error,Time (ms),DCT scaling,Levels,Rule"));
+                            "PSNR (dB),SSIM,Max error,Time (ms),DCT scaling,Levels,Rule,Image"));
     for (int i = 0; i < 2; ++i) {
         const PageRun& run = runs[i];
         const QStringList fields = lines[i + 1].split(',');
-        QCOMPARE(fields.size(), 14);
-        QCOMPARE(fields.mid(11), QStringList({"plain", "page", "error"}));
+        QCOMPARE(fields.size(), 15);
+        QCOMPARE(fields.mid(11), QStringList({"plain", "page", "error", original}));
         QCOMPARE(fields[0], csvRows[i]);
         // The percent as set, not rebuilt from the fraction (7 % would read 7.000000000000001).
         QCOMPARE(fields[3], QString::number(run.error));
@@ -176,15 +189,16 @@ void CompareTest::figuresReachTheLabelTheTableAndTheCsv() {
         QCOMPARE(Cell(table, row, 7), QString());
     }
 
-    // Ctrl+C copies the selected rows as shown, tab-separated.
+    // Ctrl+C copies the header line and the selected rows as shown, tab-separated.
     table->selectRow(0);
     table->setFocus();
     QTest::keySequence(table, QKeySequence::Copy);
     QStringList cells;
-    for (int column = 0; column < 14; ++column) {
+    for (int column = 0; column < 15; ++column) {
         cells << Cell(table, 0, column);
     }
-    QCOMPARE(QGuiApplication::clipboard()->text(), cells.join('\t') + '\n');
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             headers.join('\t') + '\n' + cells.join('\t') + '\n');
 }
 
 void CompareTest::errorsTabFollowsTheActivePage() {
@@ -202,7 +216,10 @@ void CompareTest::errorsTabFollowsTheActivePage() {
     d.window.CurrentPage->WinSizeTrackBar->setValue(3);
     d.Button("ConvertButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
-    QVERIFY(title->text().startsWith(QStringLiteral("DCT 2D: 200 x 150 px, tiles of 64 px")));
+    QVERIFY2(title->text().startsWith(
+                 QStringLiteral("DCT 2D of chelsea_200x150.bmp: 200 x 150 px, tiles of 64 px")),
+             qPrintable(title->text()));
+    QCOMPARE(title->toolTip(), Corpus("natural/chelsea_200x150.bmp"));
     // The largest error is white, and the scale names it.
     const QImage picture = difference->Picture();
     QCOMPARE(picture.size(), QSize(200, 150));
@@ -227,6 +244,195 @@ void CompareTest::errorsTabFollowsTheActivePage() {
     QCOMPARE(title->text(), QStringLiteral("No conversion on page \"DCT 1D\" yet."));
     d.SelectPage(3);
     QVERIFY(title->text().startsWith(QStringLiteral("DCT 2D")));
+}
+
+namespace {
+
+const char* const Captions[] = {"DCT 1D", "D4 1D", "Haar 1D", "DCT 2D", "D4 2D", "Haar 2D"};
+
+// Whether every cell of the page's row is in the disabled text colour, or none is coloured.
+enum class Shade { Grey, Plain, Mixed };
+Shade ShadeOf(QTableView* table, const CompareTab& compare, int page) {
+    const QColor grey = compare.palette().color(QPalette::Disabled, QPalette::Text);
+    const int row = RowOf(table, QString::fromLatin1(Captions[page]));
+    int greyed = 0;
+    int plain = 0;
+    const int columns = table->model()->columnCount();
+    for (int column = 0; column < columns; ++column) {
+        const QVariant color = table->model()->index(row, column).data(Qt::ForegroundRole);
+        greyed += color.isValid() && color.value<QBrush>().color() == grey ? 1 : 0;
+        plain += color.isValid() ? 0 : 1;
+    }
+    return greyed == columns ? Shade::Grey : plain == columns ? Shade::Plain : Shade::Mixed;
+}
+
+void Convert(WindowDriver& d, int page) {
+    d.SelectPage(page);
+    d.window.CurrentPage->ErrorTrackBar->setValue(10);
+    d.Button("ConvertButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+}
+
+// The Image field of each converted row of the exported CSV.
+QStringList CsvImages(WindowDriver& d, const QString& path) {
+    d.dialogs->saveAnswers.push_back(path);
+    d.Find<QToolButton>(QStringLiteral("CompareExportButton"))->click();
+    QFile csv(path);
+    if (!csv.open(QIODevice::ReadOnly)) {
+        return {QStringLiteral("no file")};
+    }
+    QStringList images;
+    const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        images << line.split(',').last();
+    }
+    return images;
+}
+
+} // namespace
+
+void CompareTest::resultsOfAnotherImageAreMarked() {
+    WindowDriver d;
+    QTemporaryDir dir;
+    const QString first = Corpus("natural/coffee_400x300.bmp");
+    const QString second = Corpus("natural/chelsea_200x150.bmp");
+    auto* compare = d.Find<CompareTab>(QStringLiteral("CompareTab"));
+    auto* table = d.Find<QTableView>(QStringLiteral("CompareTable"));
+    auto* title = d.Find<QLabel>(QStringLiteral("ErrorsTitle"));
+    const auto cell = [&](int page, int column) {
+        return table->model()->index(RowOf(table, QString::fromLatin1(Captions[page])), column);
+    };
+    const auto coverage = [&](int page) { return d.window.Pages[page].CoverageLabel->text(); };
+    d.Open(first);
+    Convert(d, 3);
+    Convert(d, 5);
+    for (int page : {0, 3, 5}) {
+        QCOMPARE(ShadeOf(table, *compare, page), Shade::Plain);
+        QVERIFY(!compare->OfOtherImage(page));
+        QVERIFY2(!coverage(page).contains(QStringLiteral("result")), qPrintable(coverage(page)));
+    }
+    QVERIFY(title->text().startsWith(QStringLiteral("Haar 2D of coffee_400x300.bmp: ")));
+
+    // Another image: the results stay, each row greyed and naming the image it is of.
+    d.Open(second);
+    for (int page : {3, 5}) {
+        QCOMPARE(ShadeOf(table, *compare, page), Shade::Grey);
+        QVERIFY(compare->OfOtherImage(page));
+        QCOMPARE(cell(page, 14).data().toString(), QStringLiteral("coffee_400x300.bmp"));
+        QCOMPARE(cell(page, 14).data(Qt::ToolTipRole).toString(), first);
+        QVERIFY(cell(page, 0).data(Qt::ToolTipRole).toString().contains("not the loaded image"));
+        // The page still shows that result, and its line says whose it is.
+        QCOMPARE(coverage(page),
+                 QStringLiteral("Shows the result of coffee_400x300.bmp; converts 256 x 256 of "
+                                "200 x 150 px, tiles of 256 px"));
+    }
+    QCOMPARE(ShadeOf(table, *compare, 0), Shade::Plain);
+    QCOMPARE(coverage(0), QStringLiteral("Converts 256 x 256 of 200 x 150 px, tiles of 256 px"));
+    QVERIFY2(title->text().startsWith(
+                 QStringLiteral("Haar 2D of coffee_400x300.bmp (not the loaded image): ")),
+             qPrintable(title->text()));
+    QCOMPARE(CsvImages(d, dir.filePath(QStringLiteral("before.csv"))),
+             QStringList({"Image", first, first}));
+
+    // Converted again, a page's row is of the loaded image; the other stays marked.
+    Convert(d, 3);
+    QCOMPARE(ShadeOf(table, *compare, 3), Shade::Plain);
+    QVERIFY(!compare->OfOtherImage(3));
+    QCOMPARE(cell(3, 14).data().toString(), QStringLiteral("chelsea_200x150.bmp"));
+    QCOMPARE(cell(3, 14).data(Qt::ToolTipRole).toString(), second);
+    QVERIFY(!cell(3, 0).data(Qt::ToolTipRole).toString().contains("not the loaded image"));
+    QCOMPARE(coverage(3), QStringLiteral("Converts 256 x 256 of 200 x 150 px, tiles of 256 px"));
+    QVERIFY(title->text().startsWith(QStringLiteral("DCT 2D of chelsea_200x150.bmp: ")));
+    QCOMPARE(ShadeOf(table, *compare, 5), Shade::Grey);
+    QCOMPARE(CsvImages(d, dir.filePath(QStringLiteral("after.csv"))),
+             QStringList({"Image", second, first}));
+
+    // Saved, page 5 shows the loaded image again at its next grid change: its line no longer
+    // names the other image, its row still does. The save's name is not the loaded image's.
+    d.SelectPage(5);
+    d.dialogs->saveAnswers.push_back(dir.filePath(QStringLiteral("haar.bmp")));
+    d.Button("SaveButton")->click();
+    QVERIFY(!d.window.Pages[5].Unsaved);
+    QVERIFY(coverage(5).startsWith(QStringLiteral("Shows the result of coffee_400x300.bmp; ")));
+    d.window.CurrentPage->WinSizeTrackBar->setValue(2);
+    QCOMPARE(d.window.Pages[5].Image->Picture(), d.OriginalImage()->Picture());
+    QCOMPARE(coverage(5), QStringLiteral("Converts 256 x 256 of 200 x 150 px, tiles of 128 px"));
+    QCOMPARE(ShadeOf(table, *compare, 5), Shade::Grey);
+    QCOMPARE(ShadeOf(table, *compare, 3), Shade::Plain);
+    QVERIFY(title->text().startsWith(QStringLiteral("Haar 2D of coffee_400x300.bmp (not the ")));
+}
+
+void CompareTest::resultKeepsTheImageItsConversionStartedWith() {
+    BlockingTransform blocking;
+    WindowDriver d;
+    const QString first = Corpus("natural/coffee_400x300.bmp");
+    d.Open(first);
+    d.window.Pages[0].Transform = &blocking;
+    d.SelectPage(0);
+    d.Button("ConvertButton")->click();
+    QTRY_VERIFY(blocking.Started());
+
+    // Open waits for the conversions, the browser does not: another image while page 0 runs.
+    auto* list = d.Find<FileListBox>(QStringLiteral("QuickViewFileListBox"));
+    list->SetDirectory(Corpus("natural"));
+    const auto items = list->findItems(QStringLiteral("chelsea_200x150.bmp"), Qt::MatchExactly);
+    QCOMPARE(items.size(), 1);
+    list->scrollToItem(items[0]);
+    const QPoint at = list->visualItemRect(items[0]).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    const QString loaded = d.window.LoadedFileName;
+    // Released before any check, or a failure would wait for the conversion for ever.
+    blocking.Release();
+    QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+    QCOMPARE(loaded, QDir(Corpus("natural")).absoluteFilePath("chelsea_200x150.bmp"));
+
+    const TransformPage& page = d.window.Pages[0];
+    QVERIFY(page.LastResult);
+    QCOMPARE(page.ResultImagePath, first);
+    auto* compare = d.Find<CompareTab>(QStringLiteral("CompareTab"));
+    auto* table = d.Find<QTableView>(QStringLiteral("CompareTable"));
+    QVERIFY(compare->OfOtherImage(0));
+    QCOMPARE(ShadeOf(table, *compare, 0), Shade::Grey);
+    QCOMPARE(Cell(table, RowOf(table, "DCT 1D"), 14), QStringLiteral("coffee_400x300.bmp"));
+    QVERIFY2(page.CoverageLabel->text().startsWith(
+                 QStringLiteral("Shows the result of coffee_400x300.bmp; converts ")),
+             qPrintable(page.CoverageLabel->text()));
+}
+
+void CompareTest::sortArrowLeavesEveryHeaderRoom() {
+    WindowDriver d;
+    d.Open(Corpus("natural/coffee_400x300.bmp"));
+    Convert(d, 3);
+    auto* table = d.Find<QTableView>(QStringLiteral("CompareTable"));
+    QHeaderView* header = table->horizontalHeader();
+    QVERIFY(header->isSortIndicatorShown());
+    const QFontMetrics metrics = header->fontMetrics();
+    for (int column = 0; column < header->count(); ++column) {
+        // The section as the style lays it out with the arrow in it.
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.state |= QStyle::State_Horizontal;
+        option.orientation = Qt::Horizontal;
+        option.rect = QRect(0, 0, header->sectionSize(column), header->height());
+        option.sortIndicator = QStyleOptionHeader::SortDown;
+        const QRect label =
+            header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+        const QRect arrow =
+            header->style()->subElementRect(QStyle::SE_HeaderArrow, &option, header);
+        const QString text = table->model()->headerData(column, Qt::Horizontal).toString();
+        int widest = 0;
+        for (const QString& word : text.split(' ')) {
+            widest = std::max(widest, metrics.horizontalAdvance(word));
+        }
+        QVERIFY2(widest <= label.width() && !label.intersects(arrow),
+                 qPrintable(QStringLiteral("%1: words up to %2 px, label %3 px wide")
+                                .arg(text)
+                                .arg(widest)
+                                .arg(label.width())));
+        // Two lines of wrapped words fit under the header's height.
+        QVERIFY2(2 * metrics.height() <= label.height(), qPrintable(text));
+    }
 }
 
 QTEST_MAIN(CompareTest)

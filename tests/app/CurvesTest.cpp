@@ -1,15 +1,18 @@
 #include "WindowDriver.h"
 
+#include "BitmapFile.h"
 #include "ConversionResult.h"
 #include "ConvertImage.h"
 #include "CurvesTab.h"
 #include "ProgressBar.h"
 #include "ResultRow.h"
 #include "Sweep.h"
+#include "TextOf.h"
 #include "Threads.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
@@ -17,6 +20,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -60,6 +64,9 @@ private slots:
     void cancelledSweepLeavesThePagesAlone();
     void windowSweepAndSeparateConversionsAgree();
     void bdTableGivesNumpysFiguresAndTheAnswer();
+    void titleNamesTheImageSideAndTiles();
+    void zeroKeptPointsAreLeftOutOfTheChartOnly();
+    void cancelledSweepKeepsTheEarlierCurves();
 };
 
 void CurvesTest::sweepDrawsSixCurvesAndExportsThem() {
@@ -309,6 +316,216 @@ void CurvesTest::bdTableGivesNumpysFiguresAndTheAnswer() {
     QCOMPARE(lines.size(), 9);
     QVERIFY(lines[0].startsWith(QStringLiteral("Transform\tBD kept %\tBD PSNR (dB)")));
     QCOMPARE(lines.last(), summary->text());
+}
+
+namespace {
+
+// The chart's curves by name (the six pages' captions and Best per tile), their points.
+std::map<QString, QList<QPointF>> Curves(QChart* chart) {
+    std::map<QString, QList<QPointF>> curves;
+    for (QAbstractSeries* series : chart->series()) {
+        if (auto* line = qobject_cast<QLineSeries*>(series)) {
+            curves[line->name()] = line->points();
+        }
+    }
+    return curves;
+}
+
+QStringList CsvLines(WindowDriver& d, const QString& path) {
+    d.dialogs->saveAnswers.push_back(path);
+    d.Find<QAbstractButton>(QStringLiteral("SweepExportCsvButton"))->click();
+    QFile csv(path);
+    if (!csv.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+void CurvesTest::titleNamesTheImageSideAndTiles() {
+    WindowDriver d;
+    QTemporaryDir dir;
+    d.Open(Corpus("natural/chelsea_200x150.bmp"));
+    auto* curves = d.Find<CurvesTab>(QStringLiteral("CurvesTab"));
+    QChart* chart = d.Find<QChartView>(QStringLiteral("SweepChart"))->chart();
+    d.SelectPage(3);
+    d.window.CurrentPage->WinSizeTrackBar->setValue(3);
+    // A saved page is no longer the loaded image's name; the sweep is still of that image.
+    d.Button("ConvertButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(d.Idle(), 60000);
+    d.dialogs->saveAnswers.push_back(dir.filePath(QStringLiteral("saved.bmp")));
+    d.Button("SaveButton")->click();
+    QVERIFY(d.window.CurrentFileName.endsWith(QStringLiteral("saved.bmp")));
+    d.Find<QAbstractButton>(QStringLiteral("SweepButton"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!curves->Running(), 120000);
+
+    const QString title = QStringLiteral(
+        "chelsea_200x150.bmp, 256 x 256 px, tiles of 64 px: 6 transforms at 15 errors");
+    QCOMPARE(chart->title(), title);
+    const QStringList lines = CsvLines(d, dir.filePath(QStringLiteral("sweep.csv")));
+    QCOMPARE(lines.size(), 91);
+    QVERIFY(lines[1].startsWith(QStringLiteral("chelsea_200x150.bmp,200,150,")));
+
+    // The exports draw the chart as the tab shows it, title and all.
+    d.window.show();
+    d.Find<QTabWidget>(QStringLiteral("OriginalPageControl"))->setCurrentWidget(curves);
+    QVERIFY(QTest::qWaitForWindowExposed(&d.window));
+    const QString svgPath = dir.filePath(QStringLiteral("chart.svg"));
+    d.dialogs->saveAnswers.push_back(svgPath);
+    d.Find<QAbstractButton>(QStringLiteral("SweepExportSvgButton"))->click();
+    QFile svgFile(svgPath);
+    QVERIFY(svgFile.open(QIODevice::ReadOnly));
+    const QString svg = QString::fromUtf8(svgFile.readAll());
+    QVERIFY(svg.contains(QStringLiteral("<title>") + title + QStringLiteral("</title>")));
+    QVERIFY2(svg.count(title) >= 2, "the title is drawn, not only named");
+    const QString pngPath = dir.filePath(QStringLiteral("chart.png"));
+    d.dialogs->saveAnswers.push_back(pngPath);
+    d.Find<QAbstractButton>(QStringLiteral("SweepExportPngButton"))->click();
+    const QImage png(pngPath);
+    QVERIFY(!png.isNull());
+    // Without its title the chart's top band would be blank.
+    int ink = 0;
+    for (int y = 0; y < chart->margins().top() + QFontMetrics(chart->titleFont()).height(); ++y) {
+        for (int x = 0; x < png.width(); ++x) {
+            ink += qGray(png.pixel(x, y)) < 128 ? 1 : 0;
+        }
+    }
+    QVERIFY(ink > 50);
+
+    // Another image loaded: the curves shown are still chelsea's, and say so.
+    d.Open(Corpus("natural/coffee_256x256.bmp"));
+    QCOMPARE(chart->title(), title);
+    QCOMPARE(curves->Points().size(), std::size_t(90));
+    QCOMPARE(CsvLines(d, dir.filePath(QStringLiteral("again.csv"))), lines);
+    QVERIFY(d.dialogs->messages.empty());
+}
+
+void CurvesTest::zeroKeptPointsAreLeftOutOfTheChartOnly() {
+    WindowDriver d;
+    QTemporaryDir dir;
+    d.Open(Corpus("natural/chelsea_256x256.bmp"));
+    auto* curves = d.Find<CurvesTab>(QStringLiteral("CurvesTab"));
+    QChart* chart = d.Find<QChartView>(QStringLiteral("SweepChart"))->chart();
+    d.window.CurrentPage->WinSizeTrackBar->setValue(2);
+    d.Find<QAbstractButton>(QStringLiteral("SweepButton"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!curves->Running(), 120000);
+
+    // Per curve, the points with a finite PSNR: those that keep something, and those that do not.
+    std::map<QString, int> kept;
+    std::map<QString, int> none;
+    for (const SweepPoint& p : curves->Points()) {
+        const QString name = TextOf(Describe(p.Kind).Caption);
+        if (std::isfinite(p.Result.Quality.PsnrDb)) {
+            ++(p.Result.MeanKeptPercent > 0.0 ? kept : none)[name];
+        }
+    }
+    int leftOut = 0;
+    for (const auto& [name, count] : none) {
+        leftOut += count;
+    }
+    // 100 % lets every coefficient go.
+    QVERIFY(leftOut >= 6);
+    const auto shown = Curves(chart);
+    for (std::size_t i = 0; i < 6; ++i) {
+        const QString name = TextOf(TransformKinds()[i].Caption);
+        QVERIFY2(shown.count(name) == 1, qPrintable(name));
+        QCOMPARE(shown.at(name).size(), kept[name]);
+        for (const QPointF& at : shown.at(name)) {
+            QVERIFY2(at.x() > 0.0, qPrintable(name));
+        }
+        const QString tip = curves->SeriesTip(i);
+        QVERIFY2(tip.startsWith(name + QStringLiteral("\nPoints that keep 0 % are left out of the "
+                                                      "logarithmic axis")),
+                 qPrintable(tip));
+        if (none[name] > 0) {
+            QVERIFY2(tip.contains(QStringLiteral("(%1 of this curve)").arg(none[name])),
+                     qPrintable(tip));
+        }
+    }
+    for (const QPointF& at : shown.at(QStringLiteral("Best per tile"))) {
+        QVERIFY(at.x() > 0.0);
+    }
+    QVERIFY(curves->SeriesTip(6).contains(QStringLiteral("left out of the logarithmic axis")));
+    // The axis starts at the decade of the smallest share drawn.
+    auto* axis = qobject_cast<QLogValueAxis*>(chart->axes(Qt::Horizontal).constFirst());
+    QVERIFY(axis);
+    double smallest = 100.0;
+    for (const SweepPoint& p : curves->Points()) {
+        if (p.Result.MeanKeptPercent > 0.0) {
+            smallest = std::min(smallest, p.Result.MeanKeptPercent);
+        }
+    }
+    QCOMPARE(axis->min(), std::pow(10.0, std::floor(std::log10(smallest))));
+
+    // The CSV keeps them all, those of 0 % too.
+    const QStringList lines = CsvLines(d, dir.filePath(QStringLiteral("sweep.csv")));
+    QCOMPARE(lines.size(), 91);
+    const int keptColumn = int(QString::fromLatin1("image,width,height,transform,side,tile,"
+                                                   "error_percent,color_correction,"
+                                                   "kept_percent_red,kept_percent_green,"
+                                                   "kept_percent_blue,kept_percent")
+                                   .split(',')
+                                   .size()) -
+                           1;
+    QVERIFY(lines[0].split(',')[keptColumn] == QStringLiteral("kept_percent"));
+    int zeros = 0;
+    for (const QString& line : lines.mid(1)) {
+        zeros += line.split(',')[keptColumn].toDouble() == 0.0 ? 1 : 0;
+    }
+    QVERIFY(zeros >= leftOut);
+}
+
+void CurvesTest::cancelledSweepKeepsTheEarlierCurves() {
+    FakeDialogsScope dialogs;
+    CurvesTab curves;
+    QChart* chart = curves.findChild<QChartView*>(QStringLiteral("SweepChart"))->chart();
+    SweepSettings settings;
+    settings.Kinds = {TransformKind::Dct2D, TransformKind::Haar2D};
+    settings.ErrorPercents = {1.0, 10.0, 30.0};
+    settings.TileCount = 4;
+    const QImage chelsea = LoadBitmap(Corpus("natural/chelsea_256x256.bmp"));
+    const QImage coffee = LoadBitmap(Corpus("natural/coffee_256x256.bmp"));
+    curves.Start(chelsea, QStringLiteral("chelsea.bmp"), settings);
+    QTRY_VERIFY_WITH_TIMEOUT(!curves.Running(), 60000);
+    QCOMPARE(curves.Points().size(), std::size_t(6));
+    const QString title = chart->title();
+    QCOMPARE(title, QStringLiteral("chelsea.bmp, 256 x 256 px, tiles of 64 px: 2 transforms at 3 "
+                                   "errors"));
+    const QString csv = curves.Csv();
+    const auto drawn = Curves(chart);
+    QCOMPARE(drawn.at(QStringLiteral("DCT 2D")).size(), 3);
+
+    // Another sweep, stopped before its first point arrives: the earlier curves stay, and so
+    // does all that belongs to them.
+    SweepSettings other = settings;
+    other.TileCount = 2;
+    curves.Start(coffee, QStringLiteral("coffee.bmp"), other);
+    QVERIFY(curves.Running());
+    QCOMPARE(chart->title(), title);
+    curves.Cancel();
+    QVERIFY(!curves.Running());
+    QCOMPARE(curves.Points().size(), std::size_t(6));
+    QCOMPARE(chart->title(), title);
+    QCOMPARE(curves.Csv(), csv);
+    QCOMPARE(Curves(chart), drawn);
+    QCOMPARE(curves.findChild<QLabel*>(QStringLiteral("SweepStatus"))->text(),
+             QStringLiteral("Stopped before the first point; the curves shown are the earlier "
+                            "ones."));
+    QVERIFY(
+        curves.findChild<QAbstractButton*>(QStringLiteral("SweepExportCsvButton"))->isEnabled());
+    // Nothing the stopped sweep had queued arrives late.
+    QCoreApplication::processEvents();
+    QCOMPARE(curves.Csv(), csv);
+
+    // Once a sweep has points, they replace the earlier ones.
+    curves.Start(coffee, QStringLiteral("coffee.bmp"), other);
+    QTRY_VERIFY_WITH_TIMEOUT(!curves.Running(), 60000);
+    QCOMPARE(curves.Points().size(), std::size_t(6));
+    QCOMPARE(chart->title(), QStringLiteral("coffee.bmp, 256 x 256 px, tiles of 128 px: 2 "
+                                            "transforms at 3 errors"));
+    QVERIFY(curves.Csv().contains(QStringLiteral("\ncoffee.bmp,256,256,")));
+    QVERIFY((*dialogs).messages.empty());
 }
 
 QTEST_MAIN(CurvesTest)

@@ -1,0 +1,7 @@
+#include "ImageName.h"
+
+#include <QFileInfo>
+
+QString ImageNameOf(const QString& path) {
+    return path.isEmpty() ? QStringLiteral("white square") : QFileInfo(path).fileName();
+}
