@@ -61,6 +61,8 @@ MainMenu::MainMenu(QWidget* parent) : QMenuBar(parent) {
     ShowGridAction = AddAction(view, "ShowGridAction", QStringLiteral("Show &grid"),
                                {QKeySequence(Qt::CTRL | Qt::Key_G)});
     ShowGridAction->setCheckable(true);
+    LivePreviewAction = AddAction(view, "LivePreviewAction", QStringLiteral("Live preview"), {});
+    LivePreviewAction->setCheckable(true);
     view->addSeparator();
     NextPageAction = AddAction(view, "NextPageAction", QStringLiteral("&Next page"),
                                {QKeySequence(Qt::CTRL | Qt::Key_Tab)});

@@ -35,6 +35,8 @@ public:
     // Every page's side to the smallest power of two that covers the loaded image.
     QAction* FitSideAction;
     QAction* ShowGridAction;
+    // While checked, the active page converts again as its error or grid slider moves.
+    QAction* LivePreviewAction;
     QAction* NextPageAction;
     QAction* PreviousPageAction;
     // Help

@@ -2,6 +2,7 @@
 
 #include "ImageView.h"
 #include "ProgressBar.h"
+#include "ScrollPanner.h"
 #include "TransformPageBuilder.h"
 
 #include <QGridLayout>
@@ -17,6 +18,9 @@ QWidget* OriginalSheetBuilder::Build(ImageView*& image, ProgressBar*& progressBa
     image->SetControlSize(TransformPageBuilder::ImageSide, TransformPageBuilder::ImageSide);
     QScrollArea* box = TransformPageBuilder::ScrollBoxFor(image, sheet);
     box->setObjectName(QStringLiteral("ScrollBox2"));
+    // Clicks still zoom the picture; the middle button pans it, and Ctrl+wheel zooms about the
+    // pointer.
+    new ScrollPanner(box);
 
     auto* progressLabel = new QLabel(QStringLiteral("Progress"), sheet);
     progressLabel->setObjectName(QStringLiteral("TransformProgressLabel"));

@@ -3,6 +3,7 @@
 #include "About.h"
 #include "AppIcon.h"
 #include "Application.h"
+#include "AvailableMemory.h"
 #include "BestTileTab.h"
 #include "CommandButton.h"
 #include "CompareTab.h"
@@ -20,6 +21,7 @@
 #include "ImageFileFilter.h"
 #include "ImageView.h"
 #include "ImageZoom.h"
+#include "LivePreview.h"
 #include "MainMenu.h"
 #include "OptionsBar.h"
 #include "OptionsText.h"
@@ -27,11 +29,13 @@
 #include "PageControl.h"
 #include "PageCoverage.h"
 #include "PageGrid.h"
+#include "PageResult.h"
 #include "PageSettings.h"
 #include "ProgressBar.h"
 #include "QualityText.h"
 #include "SaveAllPlan.h"
 #include "SaveNames.h"
+#include "SideBySideTab.h"
 #include "SideFit.h"
 #include "SweepSettings.h"
 #include "TextOf.h"
@@ -52,7 +56,10 @@
 #include <QSlider>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
+
+#include <utility>
 
 TMainWindow::TMainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -86,6 +93,8 @@ TMainWindow::TMainWindow(QWidget* parent)
     OriginalPageControl->addTab(curves, QStringLiteral("Curves"));
     errors = new ErrorsTab;
     OriginalPageControl->addTab(errors, QStringLiteral("Errors"));
+    sideBySide = new SideBySideTab(captions);
+    OriginalPageControl->addTab(sideBySide, QStringLiteral("Side by side"));
     bestTiles = new BestTileTab;
     OriginalPageControl->addTab(bestTiles, QStringLiteral("Best per tile"));
     OriginalPageControl->setCurrentWidget(OriginalTabSheet);
@@ -128,6 +137,19 @@ TMainWindow::TMainWindow(QWidget* parent)
             Guarded(this, &TMainWindow::ConversionEnded));
     connect(runner.get(), &ConversionRunner::Collected, this, [this] { UpdateCommands(); });
     ConnectQueue();
+
+    live = std::make_unique<LivePreview>();
+    connect(live.get(), &LivePreview::Converted, this, Guarded(this, &TMainWindow::LiveConverted));
+    connect(live.get(), &LivePreview::Failed, this, [this](int index, const QString& reason) {
+        ShowMessage(QStringLiteral("The live preview on page \"%1\" failed: %2")
+                        .arg(CaptionOf(Pages[static_cast<std::size_t>(index)]), reason));
+    });
+    connect(live.get(), &LivePreview::RunningChanged, this, [this] { UpdateCommands(); });
+    followersTimer = new QTimer(this);
+    followersTimer->setSingleShot(true);
+    followersTimer->setInterval(300);
+    connect(followersTimer, &QTimer::timeout, this,
+            Guarded([this] { ConvertFollowers(*CurrentPage); }));
 
     auto* fileButtons = new QHBoxLayout;
     fileButtons->setSpacing(0);
@@ -190,6 +212,7 @@ TMainWindow::TMainWindow(QWidget* parent)
     connect(bestTiles, &BestTileTab::Computed, this,
             [this](const std::shared_ptr<const ConversionResult>& result) {
                 compare->ShowBestPerTile(*result, LoadedFileName);
+                sideBySide->SetBestPerTile(bestTiles->ComposedImage());
             });
 
     AboutDialog = std::make_unique<TAboutDialog>(this);
@@ -205,6 +228,7 @@ TMainWindow::~TMainWindow() {
     // The conversions write into the pages: they end before anything goes, and no waiting page
     // starts as they do.
     queue->Cancel();
+    live.reset();
     runner.reset();
 }
 
@@ -229,6 +253,13 @@ void TMainWindow::BuildMenu() {
     // The box itself is the state: the action clicks it, as a person would.
     connect(menu->SameSettingsAction, &QAction::toggled, this,
             [this] { FollowPage(*CurrentPage); });
+    connect(menu->LivePreviewAction, &QAction::toggled, this, [this](bool on) {
+        if (!on) {
+            live->Stop();
+            live->ReleaseCoefficients();
+            liveAfterStop.fill(false);
+        }
+    });
     connect(menu->ShowGridAction, &QAction::triggered, this, [this] {
         CurrentPage->GridBox->click();
         UpdateCommands();
@@ -267,6 +298,13 @@ void TMainWindow::AddTransformPage(int index) {
             Guarded(this, &TMainWindow::ChangeErrorLabel));
     connect(page.ColorCorrection, &QCheckBox::toggled, this,
             [this, index] { FollowPage(Pages[static_cast<std::size_t>(index)]); });
+    // After the labels and the grid have followed the slider.
+    for (QSlider* slider : {page.ErrorTrackBar, page.WinSizeTrackBar}) {
+        connect(slider, &QSlider::valueChanged, this,
+                Guarded([this, index] { SliderMoved(index, false); }));
+        connect(slider, &QSlider::sliderReleased, this,
+                Guarded([this, index] { SliderMoved(index, true); }));
+    }
 
     const int tab = TransformPageControl->addTab(sheet, TextOf(kind.Caption));
     TransformPageControl->setTabToolTip(tab, WrappedTip(PageHint(kind.Kind)));
@@ -302,10 +340,11 @@ void TMainWindow::UpdateCommands(CommandHold hold) {
         anyIdle = anyIdle || (!p.Busy && !queue->Waiting(p));
         anyToSave = anyToSave || (p.Unsaved && !p.Busy);
     }
+    const bool liveRunning = live && live->Running(static_cast<int>(&page - Pages.data()));
     SaveButton->setEnabled(!held && page.Unsaved && !page.Busy);
     // A waiting page starts on its own; Stop cancels the waiting, whichever page is active.
     ConvertButton->setEnabled(!held && convertOffered && !page.Busy && !queue->Waiting(page));
-    StopButton->setEnabled(page.Busy || waiting);
+    StopButton->setEnabled(page.Busy || waiting || liveRunning);
     OpenButton->setEnabled(!converting);
     ExitButton->setEnabled(!converting);
 
@@ -364,11 +403,14 @@ void TMainWindow::TakeImageToConvert(const QString& path) {
     // A sweep of the old image would no longer describe the one shown.
     curves->Cancel();
     bestTiles->Cancel();
+    live->Stop();
+    live->ReleaseCoefficients();
     CurrentFileName = path;
     LoadedFileName = path;
     compare->SetLoadedImage(path);
     errors->SetLoadedImage(path);
     OriginalImage->SetPicture(image);
+    sideBySide->SetOriginal(OriginalImage->Picture(), QFileInfo(path).fileName());
     browser->ShowPreview(image);
     const int sheet = OriginalPageControl->indexOf(OriginalTabSheet);
     OriginalPageControl->setTabText(sheet, CurrentFileName);
@@ -427,6 +469,13 @@ void TMainWindow::StartConversion() {
 
 void TMainWindow::StartConversion(TransformPage& page) {
     page.ConvertingImagePath = LoadedFileName;
+    // The worker's result supersedes a live step under way.
+    const auto index = static_cast<std::size_t>(&page - Pages.data());
+    sourcePictures[index] = OriginalImage->Picture();
+    if (live->Running(static_cast<int>(index))) {
+        live->Stop();
+    }
+    liveAfterStop[index] = false;
     runner->Start(page, OriginalImage->Picture());
     UpdateCoverage(page);
     UpdateCommands();
@@ -549,6 +598,12 @@ void TMainWindow::SaveBestTiles() {
 
 void TMainWindow::StopButtonClick() {
     queue->Cancel();
+    const auto index = static_cast<std::size_t>(CurrentPage - Pages.data());
+    if (live->Running(static_cast<int>(index))) {
+        live->Stop();
+    }
+    liveAfterStop[index] = false;
+    convertAfterStop[index] = false;
     runner->Stop(*CurrentPage);
     UpdateCommands();
 }
@@ -568,11 +623,21 @@ void TMainWindow::PageConverted(TransformPage* page,
     }
     UpdateCoverage(*page);
     UpdateCommands();
+    const auto index = static_cast<std::size_t>(page - Pages.data());
+    sideBySide->SetPageResult(static_cast<int>(index), result,
+                              std::exchange(sourcePictures[index], {}));
+    emit ResultShown(static_cast<int>(index));
+    if (liveAfterStop[index] || convertAfterStop[index]) {
+        // The stop came too late: what was asked meanwhile still runs, after the worker's end.
+        QTimer::singleShot(0, this, Guarded([this, page] { RunAfterStop(*page); }));
+    }
 }
 
 void TMainWindow::ConversionEnded(TransformPage* page, const QString& failure) {
     UpdateCoverage(*page);
     UpdateCommands();
+    // Not inside the worker's own end: starting again replaces that worker.
+    QTimer::singleShot(0, this, Guarded([this, page] { RunAfterStop(*page); }));
     // A stopped conversion is what the user asked for; only a failure is worth a message.
     if (!failure.isEmpty()) {
         ShowMessage(QStringLiteral("The conversion on page \"%1\" failed: %2")
@@ -649,6 +714,7 @@ void TMainWindow::AboutButtonClick() {
 }
 
 bool TMainWindow::CloseHdl() {
+    live->Stop();
     curves->Cancel();
     bestTiles->Cancel();
     // Waiting pages are counted with the running ones, and leave the queue before the running
@@ -702,6 +768,7 @@ void TMainWindow::ChangeActivePage(int index) {
     convertOffered = true;
     UpdateCommands();
     errors->Show(CaptionOf(*CurrentPage), CurrentPage->LastResult, CurrentPage->ResultImagePath);
+    sideBySide->SetActivePage(index);
 }
 
 void TMainWindow::ChangeErrorLabel() {
@@ -776,5 +843,105 @@ void TMainWindow::FitSideToImage() {
                         .arg(refusals.size() == 1 ? QStringLiteral("this page as it was")
                                                   : QStringLiteral("these pages as they were"),
                              refusals.join(QStringLiteral("\n\n"))));
+    }
+}
+
+// Live preview.
+
+void TMainWindow::SliderMoved(int index, bool released) {
+    TransformPage& page = Pages[static_cast<std::size_t>(index)];
+    // The other pages' sliders move when they follow the active one.
+    if (!menu->LivePreviewAction->isChecked() || &page != CurrentPage || !convertOffered) {
+        return;
+    }
+    const bool dragging =
+        page.ErrorTrackBar->isSliderDown() || page.WinSizeTrackBar->isSliderDown();
+    if (dragging && !released && !LivePreview::FollowsDrag(page.Image->width())) {
+        return;
+    }
+    FollowLive(page);
+    if (released) {
+        followersTimer->stop();
+        ConvertFollowers(page);
+    } else if (!dragging) {
+        followersTimer->start();
+    }
+}
+
+void TMainWindow::FollowLive(TransformPage& page) {
+    const auto index = static_cast<std::size_t>(&page - Pages.data());
+    if (page.Busy) {
+        // The latest position replaces the worker's conversion once it has stopped.
+        runner->Stop(page);
+        liveAfterStop[index] = true;
+        return;
+    }
+    const TransformOptions options = optionsBar->Options();
+    ConversionSettings settings = TileSettingsOf(page, options);
+    settings.Order = ScanOrderOfFlag(page.TwoDimensional);
+    const QImage& picture = OriginalImage->Picture();
+    const bool fits =
+        PageConversionRefusal(Pages, page, CaptionOf(page), picture).isEmpty() &&
+        LivePreview::BytesNeeded(settings) <= AvailableMemoryBytes() + live->HeldBytes();
+    if (!LivePreview::FollowsDrag(settings.Side) || !fits ||
+        !live->Request(static_cast<int>(index), settings, picture, *page.Transform,
+                       page.Transform->KeptPercent)) {
+        // Too large to follow, or it does not fit: the page's worker converts it, or says why
+        // it cannot.
+        live->Stop();
+        if (MayConvert(page)) {
+            StartConversion(page);
+        }
+        return;
+    }
+    UpdateCommands();
+}
+
+void TMainWindow::LiveConverted(int index, std::shared_ptr<ConversionResult> result,
+                                const QImage& picture, double lastKept) {
+    TransformPage& page = Pages[static_cast<std::size_t>(index)];
+    // A worker started since owns the page now.
+    if (page.Busy) {
+        return;
+    }
+    page.Transform->KeptPercent = lastKept;
+    ShowResultOnPage(page, picture, *result);
+    // The loaded image: opening another stops the live preview first.
+    page.ConvertingImagePath = LoadedFileName;
+    sourcePictures[static_cast<std::size_t>(index)] = picture;
+    PageConverted(&page, std::move(result));
+}
+
+void TMainWindow::ConvertFollowers(const TransformPage& source) {
+    if (!menu->SameSettingsAction->isChecked()) {
+        return;
+    }
+    // As Convert all: the pages that fit start, the others wait for memory.
+    for (std::size_t i = 0; i < Pages.size(); ++i) {
+        TransformPage& page = Pages[i];
+        if (&page == &source) {
+            continue;
+        }
+        if (page.Busy) {
+            runner->Stop(page);
+            convertAfterStop[i] = true;
+        } else {
+            queue->Add(page);
+        }
+    }
+    StartWaitingPages();
+}
+
+void TMainWindow::RunAfterStop(TransformPage& page) {
+    const auto index = static_cast<std::size_t>(&page - Pages.data());
+    if (page.Busy) {
+        return;
+    }
+    if (std::exchange(liveAfterStop[index], false) && &page == CurrentPage &&
+        menu->LivePreviewAction->isChecked()) {
+        FollowLive(page);
+    } else if (std::exchange(convertAfterStop[index], false)) {
+        queue->Add(page);
+        StartWaitingPages();
     }
 }

@@ -5,6 +5,7 @@
 #include "ImageFormats.h"
 #include "TransformPage.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <array>
@@ -17,11 +18,14 @@ class CurvesTab;
 class BestTileTab;
 class ErrorsTab;
 class FileBrowser;
+class LivePreview;
 class ImageView;
 class MainMenu;
 class OptionsBar;
 class ProgressBar;
 class QTabWidget;
+class QTimer;
+class SideBySideTab;
 class QToolButton;
 class TAboutDialog;
 class Thread;
@@ -102,6 +106,10 @@ public:
     void RequestCommandUpdate(CommandHold hold) override { UpdateCommands(hold); }
     TransformOptions ConversionOptions() const override;
 
+signals:
+    // A page shows a new result: its worker's or the live preview's.
+    void ResultShown(int page);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -146,9 +154,33 @@ private:
     void FollowPage(TransformPage& source);
     void ConversionEnded(TransformPage* page, const QString& failure);
 
+    // Live preview: a slider of the page at index moved (released: the drag ended, or the
+    // move was a single step). The active page converts again at once; with the same settings
+    // on every page, the others convert once the slider rests.
+    void SliderMoved(int index, bool released);
+    // Converts the page through the live preview at its current settings, or, for a side too
+    // large to follow the drag, through its worker.
+    void FollowLive(TransformPage& page);
+    void LiveConverted(int index, std::shared_ptr<ConversionResult> result, const QImage& picture,
+                       double lastKept);
+    // The pages other than source, converted once source's slider rests.
+    void ConvertFollowers(const TransformPage& source);
+    // What a page had to wait for (its worker stopping) is over: runs what was asked meanwhile.
+    void RunAfterStop(TransformPage& page);
+
     std::array<std::unique_ptr<Transform>, TransformKindCount> transforms;
     std::unique_ptr<ConversionRunner> runner;
     std::unique_ptr<ConversionQueue> queue;
+    std::unique_ptr<LivePreview> live;
+    // Pages whose worker was stopped for a live step, or for a follower's new conversion; they
+    // go on once it has ended.
+    std::array<bool, TransformKindCount> liveAfterStop{};
+    std::array<bool, TransformKindCount> convertAfterStop{};
+    // The image each page's conversion under way converts, for the Side by side tab's
+    // coefficients; the result takes it.
+    std::array<QImage, TransformKindCount> sourcePictures;
+    // Keyboard steps of a slider come one by one: the followers convert once they pause.
+    QTimer* followersTimer = nullptr;
 
     MainMenu* menu = nullptr;
     OptionsBar* optionsBar = nullptr;
@@ -160,6 +192,7 @@ private:
     CompareTab* compare = nullptr;
     CurvesTab* curves = nullptr;
     ErrorsTab* errors = nullptr;
+    SideBySideTab* sideBySide = nullptr;
     BestTileTab* bestTiles = nullptr;
     QTabWidget* TransformPageControl = nullptr;
     QToolButton* AboutButton = nullptr;

@@ -15,3 +15,15 @@ auto Guarded(Object* object, void (Object::*handler)(Args...)) {
         }
     };
 }
+
+// The same for a callable without arguments (a signal's arguments are not passed to it).
+template <typename Function>
+auto Guarded(Function function) {
+    return [function] {
+        try {
+            function();
+        } catch (...) {
+            Application::ShowCurrentException();
+        }
+    };
+}

@@ -168,6 +168,5 @@ void TransformThread::WritePixels() {
     Page->Busy = false;
     Page->Unsaved = true;
     host->RequestCommandUpdate(CommandHold::None);
-    Result->Pixels = {};
     emit Converted(Page, Result);
 }

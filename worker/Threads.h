@@ -79,8 +79,8 @@ public:
     // The three planes and everything computed from them; freed once the
     // pixels are written.
     std::unique_ptr<PageConversion> Conversion;
-    // What the conversion produced; set before WritePixels, which hands it to the
-    // window without the new pixels (the page's bitmap holds them then).
+    // What the conversion produced, the region's new pixels included (without the grid the page
+    // may draw over them); set before WritePixels, which hands it to the window.
     std::shared_ptr<ConversionResult> Result;
 
     // Asks the conversion to end early; safe from any thread.

@@ -310,9 +310,11 @@ void ConversionQueueTest::fitSideConvertsTheSquareThatCoversTheImage() {
     for (const auto& page : d.window.Pages) {
         QCOMPARE(page.Image->width(), 512);
     }
-    // 400 x 300 of 512 x 512 is 46 % image, but no smaller power of two covers it.
+    // 400 x 300 of 512 x 512 is 46 % image, but no smaller power of two covers it. The page
+    // still shows the 64 x 64 image's result, and says so.
     QCOMPARE(d.window.CurrentPage->CoverageLabel->text(),
-             QStringLiteral("Converts 512 x 512 of 400 x 300 px, tiles of 512 px"));
+             QStringLiteral("Shows the result of small_64x64.bmp; converts 512 x 512 of 400 x 300 "
+                            "px, tiles of 512 px"));
 }
 
 void ConversionQueueTest::fitSideKeepsASideThatWouldNotFit() {
