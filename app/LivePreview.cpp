@@ -182,6 +182,10 @@ void LivePreview::Run(Job& job) {
             heldBytes = TileCoefficients::BytesNeeded(job.Settings.Side);
         }
         conversion.Run(*kept->Coefficients, transforms, &cancel);
+        // The figures take a while at the largest sides and cannot stop half way.
+        if (cancel) {
+            throw ConversionCancelled();
+        }
         conversion.CorrectColors();
         auto result = std::make_shared<ConversionResult>(conversion.Finish());
         const double lastKept = transforms.front()->KeptPercent;

@@ -56,7 +56,7 @@ MainMenu::MainMenu(QWidget* parent) : QMenuBar(parent) {
                   {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     ZoomOutAction = AddAction(view, "ZoomOutAction", QStringLiteral("Zoom &out"),
                               {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
-    FitSideAction = AddAction(view, "FitSideAction", QStringLiteral("&Fit side to image"),
+    FitSideAction = AddAction(view, "FitSideAction", QStringLiteral("Fit side to image"),
                               {QKeySequence(Qt::CTRL | Qt::Key_0)});
     ShowGridAction = AddAction(view, "ShowGridAction", QStringLiteral("Show &grid"),
                                {QKeySequence(Qt::CTRL | Qt::Key_G)});

@@ -63,6 +63,11 @@ SideBySideTab::SideBySideTab(const QStringList& pageCaptions, QWidget* parent)
     rightChoice->setObjectName(QStringLiteral("RightImageChoice"));
     rightChoice->setToolTip(QStringLiteral("What the right side shows"));
     FillChoices();
+    // The captions are long; the view wants the width more than the boxes do.
+    for (QComboBox* choice : {leftChoice, rightChoice}) {
+        choice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        choice->setMinimumContentsLength(8);
+    }
 
     modeChoice = new QComboBox(this);
     modeChoice->setObjectName(QStringLiteral("SplitModeChoice"));
@@ -84,7 +89,7 @@ SideBySideTab::SideBySideTab(const QStringList& pageCaptions, QWidget* parent)
         "pointer, dragging pans. It never changes what a page converts."));
     channelChoice = new QComboBox(this);
     channelChoice->setObjectName(QStringLiteral("CoefficientChannelChoice"));
-    channelChoice->addItems({QStringLiteral("Largest of the three"), QStringLiteral("Red"),
+    channelChoice->addItems({QStringLiteral("Largest"), QStringLiteral("Red"),
                              QStringLiteral("Green"), QStringLiteral("Blue")});
     channelChoice->setToolTip(QStringLiteral(
         "Coefficients: the logarithm of each magnitude as grey (the whole map on one scale), the "

@@ -269,6 +269,7 @@ void ConversionQueueTest::fitSideConvertsTheSquareThatCoversTheImage() {
     QTemporaryDir dir;
     WindowDriver d;
     QVERIFY(!Action(d, "FitSideAction")->isEnabled());
+    QCOMPARE(Action(d, "FitSideAction")->text(), QStringLiteral("Fit side to image"));
     QCOMPARE(Action(d, "FitSideAction")->shortcuts(),
              QList<QKeySequence>({QKeySequence(Qt::CTRL | Qt::Key_0)}));
     d.Open(Bitmap(dir, 64, 64));
