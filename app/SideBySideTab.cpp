@@ -206,7 +206,7 @@ void SideBySideTab::SetPageResult(int page, std::shared_ptr<const ConversionResu
         SetItemEnabled(*choice, choice->findData(PageCode + page), shown);
         SetItemEnabled(*choice, choice->findData(CoefficientsCode + page), shown);
     }
-    if (rightFollowsActivePage && shown && rightChoice->currentData().toInt() == OriginalCode) {
+    if (rightFollowsActivePage && shown && page == activePage) {
         rightChoice->setCurrentIndex(rightChoice->findData(PageCode + page));
     }
     ShowChoices();
@@ -224,7 +224,11 @@ void SideBySideTab::SetBestPerTile(const QImage& image) {
 }
 
 void SideBySideTab::SetActivePage(int page) {
-    if (!rightFollowsActivePage || page < 0 || page >= static_cast<int>(TransformKindCount)) {
+    if (page < 0 || page >= static_cast<int>(TransformKindCount)) {
+        return;
+    }
+    activePage = page;
+    if (!rightFollowsActivePage) {
         return;
     }
     if (!resultPictures[static_cast<std::size_t>(page)].isNull()) {

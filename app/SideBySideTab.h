@@ -70,6 +70,7 @@ private:
     std::array<QImage, TransformKindCount> resultPictures;
     QImage bestPerTile;
     bool rightFollowsActivePage = true;
+    int activePage = -1;
 
     QComboBox* leftChoice;
     QComboBox* rightChoice;

@@ -107,6 +107,7 @@ TMainWindow::TMainWindow(QWidget* parent)
     }
     TransformPageControl->setCurrentIndex(4);
     CurrentPage = &Pages[TransformPageControl->currentIndex()];
+    sideBySide->SetActivePage(TransformPageControl->currentIndex());
 
     const auto glyph = [this](QStyle::StandardPixmap pixmap) {
         return style()->standardIcon(pixmap);
