@@ -4,14 +4,13 @@
 #include "ColorScale.h"
 #include "ConversionResult.h"
 #include "ExportFile.h"
-#include "FittedImageView.h"
 #include "Guarded.h"
 #include "ImageName.h"
 #include "OptionsText.h"
 #include "Quality.h"
 #include "QualityText.h"
-#include "TileMapView.h"
 #include "ToolButton.h"
+#include "ZoomImageView.h"
 
 #include <QBoxLayout>
 #include <QBuffer>
@@ -26,6 +25,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,6 +36,18 @@ QColor Grey(double t) {
     return QColor(level, level, level);
 }
 
+// One pixel a tile, row by row; a tile without a colour is transparent (the view hatches it).
+QImage TilePicture(int count, const std::vector<QColor>& colors) {
+    QImage picture(count, count, QImage::Format_ARGB32);
+    for (int row = 0; row < count; ++row) {
+        for (int column = 0; column < count; ++column) {
+            const QColor& color = colors[static_cast<std::size_t>(row) * count + column];
+            picture.setPixel(column, row, color.isValid() ? color.rgba() : qRgba(0, 0, 0, 0));
+        }
+    }
+    return picture;
+}
+
 } // namespace
 
 ErrorsTab::ErrorsTab(QWidget* parent) : QWidget(parent) {
@@ -44,9 +56,9 @@ ErrorsTab::ErrorsTab(QWidget* parent) : QWidget(parent) {
     title->setObjectName(QStringLiteral("ErrorsTitle"));
     title->setWordWrap(true);
 
-    difference = new FittedImageView(this);
+    difference = new ZoomImageView(this);
     difference->setObjectName(QStringLiteral("ErrorsDifferenceImage"));
-    difference->SetWholeMagnification(true);
+    difference->SetWholeFactorsWhenFitting(true);
     differenceScale = new ColorScale(this);
     differenceScale->setObjectName(QStringLiteral("ErrorsDifferenceScale"));
     gainBox = new QComboBox(this);
@@ -66,9 +78,16 @@ ErrorsTab::ErrorsTab(QWidget* parent) : QWidget(parent) {
     measureBox->addItem(QStringLiteral("Tiles by kept %"));
     measureBox->addItem(QStringLiteral("Tiles by PSNR"));
     measureBox->setToolTip(QStringLiteral("What the tile map shows for each tile"));
-    tileMap = new TileMapView(this);
+    tileMap = new ZoomImageView(this);
     tileMap->setObjectName(QStringLiteral("ErrorsTileMap"));
-    tileMap->SetWholeTiles(true);
+    // Every tile the same whole number of pixels at Fit.
+    tileMap->SetWholeFactorsWhenFitting(true);
+    tileMap->SetPixelToolTip([this](QPoint pixel) {
+        if (mapTileSide <= 0) {
+            return QString();
+        }
+        return mapTileTips.value(pixel.y() / mapTileSide * mapTileCount + pixel.x() / mapTileSide);
+    });
     tileScale = new ColorScale(this);
     tileScale->setObjectName(QStringLiteral("ErrorsTileScale"));
 
@@ -82,6 +101,9 @@ ErrorsTab::ErrorsTab(QWidget* parent) : QWidget(parent) {
     connect(exportButton, &QToolButton::clicked, this, Guarded(this, &ErrorsTab::ExportPng));
     difference->installEventFilter(this);
     tileMap->installEventFilter(this);
+    // A legend spans the part of its map in view.
+    connect(difference, &ZoomImageView::ViewChanged, this, &ErrorsTab::MatchScales);
+    connect(tileMap, &ZoomImageView::ViewChanged, this, &ErrorsTab::MatchScales);
 
     // Each map hugs its legend, its commands above it.
     auto* differenceTitle = new QLabel(QStringLiteral("Difference |error|"), this);
@@ -220,14 +242,18 @@ void ErrorsTab::ShowDifference() {
 
 void ErrorsTab::ShowTiles() {
     if (!result || result->Tiles.empty()) {
-        tileMap->Clear();
+        mapTileCount = 0;
+        mapTileSide = 0;
+        mapTileTips.clear();
+        tileMap->SetPicture(QImage());
+        tileMap->SetGridLines(0, QColor());
         tileScale->SetScale(QString(), QString(), {});
         MatchScales();
         return;
     }
     const bool psnr = measureBox->currentIndex() == 1;
     const int count = result->Settings.TileCount;
-    const int tileSide = result->Settings.Side / count;
+    const int side = result->Settings.Side / count;
     std::vector<double> values;
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
@@ -250,7 +276,7 @@ void ErrorsTab::ShowTiles() {
         const TileFigures& tile = result->Tiles[i];
         const int row = static_cast<int>(i) / count;
         const int column = static_cast<int>(i) % count;
-        QString tip = QStringLiteral("Tile at (%1, %2)").arg(column * tileSide).arg(row * tileSide);
+        QString tip = QStringLiteral("Tile at (%1, %2)").arg(column * side).arg(row * side);
         if (std::isnan(tile.Mse)) {
             colors.emplace_back();
             tips << tip + QStringLiteral(": outside the image");
@@ -268,7 +294,11 @@ void ErrorsTab::ShowTiles() {
                              ? QStringLiteral("identical")
                              : QString::number(PsnrDb(tile.Mse), 'f', 2) + QStringLiteral(" dB"));
     }
-    tileMap->SetTiles(count, std::move(colors), tips);
+    mapTileCount = count;
+    mapTileSide = side;
+    mapTileTips = std::move(tips);
+    tileMap->SetPicture(TilePicture(count, colors), side);
+    tileMap->SetGridLines(side, palette().color(QPalette::Window));
     if (psnr) {
         const bool any = std::isfinite(low);
         tileScale->SetScale(any ? QString::number(low, 'f', 1) + QStringLiteral(" dB")
@@ -368,10 +398,10 @@ void ErrorsTab::Arrange() {
 
 void ErrorsTab::MatchScales() {
     const int line = fontMetrics().height();
-    const QRect picture = difference->PictureRect();
+    const QRect picture = difference->PictureRect() & difference->rect();
     differenceScale->setFixedHeight(std::max(picture.height(), 2 * line + 4));
     differenceScale->setVisible(!picture.isEmpty());
-    const QRect grid = tileMap->GridRect();
-    tileScale->setFixedHeight(std::max(grid.height() + 1, 2 * line + 4));
+    const QRect grid = tileMap->PictureRect() & tileMap->rect();
+    tileScale->setFixedHeight(std::max(grid.height(), 2 * line + 4));
     tileScale->setVisible(!grid.isEmpty());
 }

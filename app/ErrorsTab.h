@@ -1,17 +1,17 @@
 #pragma once
 
 #include <QImage>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
 class ColorScale;
-class FittedImageView;
 class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QToolButton;
-class TileMapView;
+class ZoomImageView;
 struct ConversionResult;
 
 // The "Errors" tab: where the active page's last conversion went wrong. The difference image
@@ -21,8 +21,10 @@ struct ConversionResult;
 //
 // The two share the tab, side by side or one above the other: whichever shows the difference
 // image at the larger whole factor (each pixel a sharp block) while leaving the tile map room;
-// the tile map takes the rest, every tile the same whole number of pixels. Export PNG saves the
-// difference image pixel for pixel, the gain applied.
+// the tile map takes the rest, every tile the same whole number of pixels. Both zoom and pan as
+// the Side by side view does (Ctrl+wheel, drag, arrows, 1 and 0), each on its own; the tile map
+// is in the image's pixels, a block of tile side pixels a tile, so the two agree in scale.
+// Export PNG saves the difference image pixel for pixel, the gain applied.
 class ErrorsTab : public QWidget {
     Q_OBJECT
 
@@ -71,11 +73,15 @@ private:
     QLabel* title;
     QBoxLayout* maps;
     QBoxLayout* differenceHead;
-    FittedImageView* difference;
+    ZoomImageView* difference;
     ColorScale* differenceScale;
     QComboBox* gainBox;
     QToolButton* exportButton;
     QComboBox* measureBox;
-    TileMapView* tileMap;
+    ZoomImageView* tileMap;
     ColorScale* tileScale;
+    // What the tile map's tool tips name: count x count tiles of a side of pixels, row by row.
+    int mapTileCount = 0;
+    int mapTileSide = 0;
+    QStringList mapTileTips;
 };

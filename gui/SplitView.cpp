@@ -1,5 +1,7 @@
 #include "SplitView.h"
 
+#include "ZoomPainting.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -28,14 +30,8 @@ const QColor EmptyText(200, 200, 200);
 constexpr double GapWidth = 4;
 constexpr double DividerReach = 5;
 constexpr double CaptionMargin = 4;
-constexpr double WheelPanPerNotch = 60;
-constexpr double NotchAngle = QWheelEvent::DefaultDeltasPerStep;
 // Grid lines closer than this many device pixels would hide the picture.
 constexpr double GridMinimumSpacing = 4;
-
-int FloorDiv(int a, int b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
 
 } // namespace
 
@@ -290,18 +286,8 @@ const QString& SplitView::ShownLabel(int side) const {
 // --- Painting -----------------------------------------------------------------------------
 
 QImage SplitView::Composed(const QRect& area) const {
-    QImage image(area.size(), QImage::Format_RGB32);
-    if (image.isNull()) {
-        return image;
-    }
-    // Text is laid out as on the widget.
-    image.setDotsPerMeterX(qRound(logicalDpiX() * 10000 / 254.0));
-    image.setDotsPerMeterY(qRound(logicalDpiY() * 10000 / 254.0));
-    QPainter painter(&image);
-    painter.translate(-area.topLeft());
-    painter.setClipRect(area);
-    Compose(painter, area);
-    return image;
+    return ComposeAtDeviceResolution(*this, area,
+                                     [&](QPainter& painter) { Compose(painter, area); });
 }
 
 void SplitView::Compose(QPainter& painter, const QRect& area) const {
@@ -348,79 +334,21 @@ void SplitView::DrawPicture(QPainter& painter, const QImage& picture, const QRec
         DrawCentredText(painter, part & pane, tr("Nothing to show"));
         return;
     }
-    painter.save();
-    painter.setClipRect(visible, Qt::IntersectClip);
-    const QRect imageRect = zoom.ImageRect().translated(pane.topLeft());
-    const QSize areaSize = zoom.ImageSize();
-    if (picture.size() != areaSize) {
+    if (picture.size() != zoom.ImageSize()) {
+        const QRect imageRect = zoom.ImageRect().translated(pane.topLeft());
+        painter.save();
+        painter.setClipRect(visible, Qt::IntersectClip);
         painter.fillRect(imageRect, Uncovered);
         painter.fillRect(imageRect, QBrush(Hatch, Qt::BDiagPattern));
+        painter.restore();
     }
-    if (zoom.Magnification() == Fit) {
-        // Nearest neighbour as everywhere: no SmoothPixmapTransform.
-        const QRectF target(imageRect.x(), imageRect.y(),
-                            double(picture.width()) * imageRect.width() / areaSize.width(),
-                            double(picture.height()) * imageRect.height() / areaSize.height());
-        painter.drawImage(target, picture, QRectF(picture.rect()));
-    } else {
-        // Only the source pixels that reach the visible part, each onto a whole k x k square.
-        const int k = zoom.Magnification();
-        const int x0 =
-            std::clamp(FloorDiv(visible.left() - imageRect.left(), k), 0, picture.width());
-        const int y0 =
-            std::clamp(FloorDiv(visible.top() - imageRect.top(), k), 0, picture.height());
-        const int x1 =
-            std::clamp(FloorDiv(visible.right() - imageRect.left(), k) + 1, 0, picture.width());
-        const int y1 =
-            std::clamp(FloorDiv(visible.bottom() - imageRect.top(), k) + 1, 0, picture.height());
-        if (x0 < x1 && y0 < y1) {
-            const QRect source(x0, y0, x1 - x0, y1 - y0);
-            const QRect target(imageRect.left() + x0 * k, imageRect.top() + y0 * k,
-                               source.width() * k, source.height() * k);
-            painter.drawImage(target, picture, source);
-        }
-    }
-    painter.restore();
+    DrawZoomedPicture(painter, picture, 1, zoom, pane.topLeft(), visible);
 }
 
 void SplitView::DrawGrid(QPainter& painter, const QRect& pane, const QRect& area) const {
-    const QSize areaSize = zoom.ImageSize();
-    if (gridTileSide <= 0 || areaSize.isEmpty() ||
-        gridTileSide * zoom.Scale() < GridMinimumSpacing) {
-        return;
-    }
-    const QRect shown = zoom.ImageRect().translated(pane.topLeft()) & pane & area;
-    if (shown.isEmpty()) {
-        return;
-    }
-    const QPointF origin(pane.topLeft());
-    const QPointF first = zoom.ToImage(QPointF(shown.topLeft()) - origin);
-    const QPointF last = zoom.ToImage(QPointF(shown.bottomRight()) + QPointF(1, 1) - origin);
-    const auto lines = [&](double from, double to, int extent) {
-        const int begin = std::max(0, qFloor(from / gridTileSide));
-        const int end = std::min((extent - 1) / gridTileSide, qCeil(to / gridTileSide));
-        return std::pair(begin, end);
-    };
-    painter.save();
-    painter.setClipRect(shown, Qt::IntersectClip);
     // A light line under a dark dash shows on any picture.
-    const QPen pens[2] = {QPen(Qt::white, 0), QPen(Qt::black, 0, Qt::DashLine)};
-    for (const QPen& pen : pens) {
-        painter.setPen(pen);
-        const auto [left, right] = lines(first.x(), last.x(), areaSize.width());
-        for (int n = left; n <= right; ++n) {
-            const int x =
-                pane.left() + qFloor(zoom.ToDevice(QPointF(double(n) * gridTileSide, 0)).x());
-            painter.drawLine(x, shown.top(), x, shown.bottom());
-        }
-        const auto [top, bottom] = lines(first.y(), last.y(), areaSize.height());
-        for (int n = top; n <= bottom; ++n) {
-            const int y =
-                pane.top() + qFloor(zoom.ToDevice(QPointF(0, double(n) * gridTileSide)).y());
-            painter.drawLine(shown.left(), y, shown.right(), y);
-        }
-    }
-    painter.restore();
+    DrawZoomedGrid(painter, zoom, pane, area, gridTileSide, GridMinimumSpacing,
+                   {QPen(Qt::white, 0), QPen(Qt::black, 0, Qt::DashLine)});
 }
 
 void SplitView::DrawDivider(QPainter& painter) const {
@@ -488,19 +416,8 @@ void SplitView::DrawCentredText(QPainter& painter, const QRect& part, const QStr
 void SplitView::paintEvent(QPaintEvent* event) {
     SyncViewport(); // the device pixel ratio may have changed with the screen
     const double r = Ratio();
-    const QRect exposed = event->rect();
-    const QRect device =
-        QRect(QPoint(qFloor(exposed.left() * r), qFloor(exposed.top() * r)),
-              QPoint(qCeil((exposed.right() + 1) * r) - 1, qCeil((exposed.bottom() + 1) * r) - 1)) &
-        QRect(QPoint(0, 0), DeviceSize());
-    QImage composed = Composed(device);
-    if (composed.isNull()) {
-        return;
-    }
-    // Put on the widget one to one in device pixels.
-    composed.setDevicePixelRatio(r);
-    QPainter painter(this);
-    painter.drawImage(QPointF(device.topLeft()) / r, composed);
+    const QRect device = DeviceRectOf(event->rect(), r, DeviceSize());
+    PaintComposed(*this, Composed(device), device.topLeft(), r);
 }
 
 QImage SplitView::RenderShown() const {
@@ -588,87 +505,27 @@ void SplitView::mouseReleaseEvent(QMouseEvent* event) {
 
 void SplitView::wheelEvent(QWheelEvent* event) {
     SyncViewport();
-    const double r = Ratio();
-    if (event->modifiers() & Qt::ControlModifier) {
-        // One preset step per notch; touchpads deliver fractions of a notch.
-        wheelAngle += event->angleDelta().y();
-        const int steps = wheelAngle / QWheelEvent::DefaultDeltasPerStep;
-        wheelAngle -= steps * QWheelEvent::DefaultDeltasPerStep;
-        if (steps != 0) {
-            const QPointF device = ToDevice(event->position());
-            const int pane = PaneAt(device);
-            const QPointF local = pane < 0 ? QPointF(QRectF(PaneRect(0)).center())
-                                           : device - QPointF(PaneRect(pane).topLeft());
-            ZoomStep(local, steps);
-        }
-    } else {
-        const QPointF delta = event->pixelDelta().isNull() ? QPointF(event->angleDelta()) *
-                                                                 (WheelPanPerNotch * r / NotchAngle)
-                                                           : QPointF(event->pixelDelta()) * r;
-        const State before = Snapshot();
-        if (event->modifiers() & Qt::ShiftModifier) {
-            // Some platforms already turn Shift+wheel into a horizontal delta.
-            zoom.PanBy(qRound(delta.y() != 0 ? delta.y() : delta.x()), 0);
-        } else {
-            zoom.PanBy(qRound(delta.x()), qRound(delta.y()));
-        }
-        Changed(before);
-    }
+    const QPointF device = ToDevice(event->position());
+    const int pane = PaneAt(device);
+    const QPointF anchor = pane < 0 ? QPointF(QRectF(PaneRect(0)).center())
+                                    : device - QPointF(PaneRect(pane).topLeft());
+    const State before = Snapshot();
+    input.Wheel(*event, Ratio(), anchor, zoom);
+    Changed(before);
     HoverAt(event->position());
     event->accept();
 }
 
-void SplitView::ZoomStep(QPointF devicePoint, int steps) {
-    const State before = Snapshot();
-    for (; steps > 0 && zoom.ZoomIn(devicePoint); --steps) {
-    }
-    for (; steps < 0 && zoom.ZoomOut(devicePoint); ++steps) {
-    }
-    Changed(before);
-}
-
 void SplitView::keyPressEvent(QKeyEvent* event) {
     SyncViewport();
-    const QSize pane = zoom.ViewportSize();
-    const QPointF centre(pane.width() / 2.0, pane.height() / 2.0);
-    const auto pan = [this](int dx, int dy) {
-        const State before = Snapshot();
-        zoom.PanBy(dx, dy);
+    const State before = Snapshot();
+    if (ZoomInput::Key(event->key(), zoom)) {
         Changed(before);
-    };
-    switch (event->key()) {
-    // An arrow looks that way: the picture moves the other.
-    case Qt::Key_Left:
-        pan(pane.width() / 4, 0);
-        break;
-    case Qt::Key_Right:
-        pan(-pane.width() / 4, 0);
-        break;
-    case Qt::Key_Up:
-        pan(0, pane.height() / 4);
-        break;
-    case Qt::Key_Down:
-        pan(0, -pane.height() / 4);
-        break;
-    case Qt::Key_1:
-        SetMagnification(1);
-        break;
-    case Qt::Key_0:
-        SetMagnification(Fit);
-        break;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        ZoomStep(centre, 1);
-        break;
-    case Qt::Key_Minus:
-        ZoomStep(centre, -1);
-        break;
-    case Qt::Key_Space:
+    } else if (event->key() == Qt::Key_Space) {
         if (!event->isAutoRepeat()) {
             SetSwapped(true);
         }
-        break;
-    default:
+    } else {
         QWidget::keyPressEvent(event);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ViewZoom.h"
+#include "ZoomInput.h"
 
 #include <QImage>
 #include <QString>
@@ -128,7 +129,6 @@ private:
     QImage Composed(const QRect& area) const;
 
     void ComputeDifference() const;
-    void ZoomStep(QPointF devicePoint, int steps);
     void HoverAt(QPointF widgetPoint);
     void SetSwapped(bool on);
     void UpdateCursor(QPointF widgetPoint);
@@ -150,6 +150,6 @@ private:
     enum class Drag { None, Pan, Divider };
     Drag drag = Drag::None;
     QPoint dragDevice;
-    int wheelAngle = 0;
+    ZoomInput input;
     QPoint hovered{-1, -1};
 };

@@ -17,11 +17,23 @@ void CheckSize(QSize size, const char* what) {
     }
 }
 
-// The image's origin on one axis: centred when it is no larger than the viewport, else no gap
+// Where an extent no larger than the viewport starts on one axis: start, end or centred.
+int Placed(long long room, Qt::Alignment alignment, Qt::Alignment start, Qt::Alignment end) {
+    if (alignment & start) {
+        return 0;
+    }
+    if (alignment & end) {
+        return static_cast<int>(room);
+    }
+    return static_cast<int>(room / 2);
+}
+
+// The image's origin on one axis: placed when it is no larger than the viewport, else no gap
 // on either side.
-int ClampedOrigin(long long origin, long long extent, long long viewport) {
+int ClampedOrigin(long long origin, long long extent, long long viewport, Qt::Alignment alignment,
+                  Qt::Alignment start, Qt::Alignment end) {
     if (extent <= viewport) {
-        return static_cast<int>((viewport - extent) / 2);
+        return Placed(viewport - extent, alignment, start, end);
     }
     return static_cast<int>(std::clamp(origin, viewport - extent, 0LL));
 }
@@ -55,6 +67,18 @@ void ViewZoom::SetViewportSize(QSize deviceSize) {
     } else {
         Clamp();
     }
+}
+
+void ViewZoom::SetAlignment(Qt::Alignment newAlignment) {
+    alignment = newAlignment;
+    Clamp();
+}
+
+void ViewZoom::SetFitBlock(int imagePixels) {
+    if (imagePixels < 0) {
+        throw std::invalid_argument("ViewZoom: negative fit block " + std::to_string(imagePixels));
+    }
+    fitBlock = imagePixels;
 }
 
 void ViewZoom::SetMagnification(int newMagnification) {
@@ -128,9 +152,20 @@ bool ViewZoom::ZoomOut(QPointF devicePoint) {
     return true;
 }
 
+long long ViewZoom::FitBlockSide() const {
+    if (fitBlock <= 0 || image.isEmpty() || viewport.isEmpty()) {
+        return 0;
+    }
+    const long long n = fitBlock;
+    return std::min(viewport.width() * n / image.width(), viewport.height() * n / image.height());
+}
+
 double ViewZoom::FitScale() const {
     if (image.isEmpty() || viewport.isEmpty()) {
         return 0;
+    }
+    if (const long long side = FitBlockSide(); side > 0) {
+        return double(side) / fitBlock;
     }
     return std::min(double(viewport.width()) / image.width(),
                     double(viewport.height()) / image.height());
@@ -147,9 +182,9 @@ void ViewZoom::PanBy(int deviceDx, int deviceDy) {
     // Through long long: a fling far past the edge must clamp, not overflow.
     const long long k = magnification;
     offset.setX(ClampedOrigin(static_cast<long long>(offset.x()) + deviceDx, image.width() * k,
-                              viewport.width()));
+                              viewport.width(), alignment, Qt::AlignLeft, Qt::AlignRight));
     offset.setY(ClampedOrigin(static_cast<long long>(offset.y()) + deviceDy, image.height() * k,
-                              viewport.height()));
+                              viewport.height(), alignment, Qt::AlignTop, Qt::AlignBottom));
 }
 
 void ViewZoom::Clamp() {
@@ -160,9 +195,15 @@ QRect ViewZoom::FitRect() const {
     if (image.isEmpty() || viewport.isEmpty()) {
         return QRect();
     }
-    const QSize fitted = image.scaled(viewport, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    QSize fitted = image.scaled(viewport, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (const long long side = FitBlockSide(); side > 0) {
+        fitted = QSize(static_cast<int>(image.width() * side / fitBlock),
+                       static_cast<int>(image.height() * side / fitBlock));
+    }
     return QRect(
-        QPoint((viewport.width() - fitted.width()) / 2, (viewport.height() - fitted.height()) / 2),
+        QPoint(
+            Placed(viewport.width() - fitted.width(), alignment, Qt::AlignLeft, Qt::AlignRight),
+            Placed(viewport.height() - fitted.height(), alignment, Qt::AlignTop, Qt::AlignBottom)),
         fitted);
 }
 

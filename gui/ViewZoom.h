@@ -13,7 +13,8 @@
 // (the whole image as large as fits, aspect kept, centred) or a whole number k of device pixels
 // per image pixel; at k the image's origin sits on a whole device pixel, so every image pixel
 // covers a whole k x k square whatever the ratio. Every operation ends clamped: an image larger
-// than the viewport on an axis leaves no gap there, a smaller one is centred on that axis.
+// than the viewport on an axis leaves no gap there, a smaller one is centred on that axis (or
+// placed as SetAlignment says).
 class ViewZoom {
 public:
     static constexpr int Fit = 0;
@@ -28,6 +29,16 @@ public:
     // Keeps the image point at the centre, as a resize should.
     void SetViewportSize(QSize deviceSize);
     QSize ViewportSize() const { return viewport; }
+    // Where the image sits on an axis on which it is smaller than the viewport, in Fit and at a
+    // magnification: left, right or centred across, top, bottom or centred down (absolute, the
+    // caller resolves a layout direction). Centred at first.
+    void SetAlignment(Qt::Alignment alignment);
+    Qt::Alignment Alignment() const { return alignment; }
+    // 0: Fit scales freely. n > 0: Fit shows every n x n block of image pixels as the same whole
+    // square of device pixels, the largest that fits; an image that cannot get one device pixel
+    // per block is still fitted freely. 0 at first.
+    void SetFitBlock(int imagePixels);
+    int FitBlock() const { return fitBlock; }
 
     int Magnification() const { return magnification; }
     // About the viewport's centre.
@@ -42,7 +53,8 @@ public:
     int StepUp() const;
     int StepDown() const;
 
-    // The largest scale at which the whole image fits; 0 without an image or viewport.
+    // The scale Fit shows at: the largest at which the whole image fits, in whole device pixels
+    // per block with a fit block; 0 without an image or viewport.
     double FitScale() const;
     // Device pixels per image pixel now (FitScale() in Fit).
     double Scale() const;
@@ -61,12 +73,16 @@ public:
 
 private:
     QRect FitRect() const;
+    // Device pixels per fit block in whole Fit, or 0 when Fit scales freely.
+    long long FitBlockSide() const;
     QPointF ViewportCentre() const;
     void CentreOn(QPointF imagePoint);
 
     QSize image;
     QSize viewport;
     int magnification = Fit;
+    Qt::Alignment alignment = Qt::AlignCenter;
+    int fitBlock = 0;
     // Device position of the image's origin while not in Fit.
     QPoint offset;
 };

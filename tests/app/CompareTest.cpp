@@ -5,9 +5,8 @@
 #include "CompareTab.h"
 #include "ConversionResult.h"
 #include "FileListBox.h"
-#include "FittedImageView.h"
 #include "Quality.h"
-#include "TileMapView.h"
+#include "ZoomImageView.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
@@ -205,8 +204,8 @@ void CompareTest::errorsTabFollowsTheActivePage() {
     WindowDriver d;
     d.Open(Corpus("natural/chelsea_200x150.bmp"));
     auto* title = d.Find<QLabel>(QStringLiteral("ErrorsTitle"));
-    auto* difference = d.Find<FittedImageView>(QStringLiteral("ErrorsDifferenceImage"));
-    auto* tiles = d.Find<TileMapView>(QStringLiteral("ErrorsTileMap"));
+    auto* difference = d.Find<ZoomImageView>(QStringLiteral("ErrorsDifferenceImage"));
+    auto* tiles = d.Find<ZoomImageView>(QStringLiteral("ErrorsTileMap"));
     auto* scale = d.Find<ColorScale>(QStringLiteral("ErrorsDifferenceScale"));
     d.SelectPage(3);
     QCOMPARE(title->text(), QStringLiteral("No conversion on page \"DCT 2D\" yet."));
@@ -233,12 +232,15 @@ void CompareTest::errorsTabFollowsTheActivePage() {
         }
     }
     QCOMPARE(brightest, 255);
-    // Four tiles of 64 per side; those wholly below or right of the image are hatched.
-    QCOMPARE(tiles->Count(), 4);
-    QVERIFY(tiles->Colors()[0].isValid());
-    QVERIFY(!tiles->Colors()[3 * 4 + 0].isValid()); // column 0, rows from 192: below the image
-    QVERIFY(tiles->Colors()[3].isValid());          // columns 192..199 reach into it
-    QVERIFY(!tiles->Colors()[3 * 4 + 3].isValid());
+    // Four tiles of 64 per side, a picture pixel each; those wholly below or right of the image
+    // have no colour (transparent: hatched).
+    const QImage map = tiles->Picture();
+    QCOMPARE(map.size(), QSize(4, 4));
+    QCOMPARE(tiles->PixelSide(), 64);
+    QVERIFY(qAlpha(map.pixel(0, 0)) == 255);
+    QVERIFY(qAlpha(map.pixel(0, 3)) == 0);   // column 0, rows from 192: below the image
+    QVERIFY(qAlpha(map.pixel(3, 0)) == 255); // columns 192..199 reach into it
+    QVERIFY(qAlpha(map.pixel(3, 3)) == 0);
 
     d.SelectPage(0);
     QCOMPARE(title->text(), QStringLiteral("No conversion on page \"DCT 1D\" yet."));

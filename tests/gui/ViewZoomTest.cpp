@@ -43,6 +43,7 @@ private slots:
     void panningClampsToTheImage();
     void newSizesKeepMagnificationAndCentre();
     void stepsRunThroughFitAndThePresets();
+    void fitBlocksAndAlignment();
     void wrongArgumentsThrow();
 };
 
@@ -222,6 +223,37 @@ void ViewZoomTest::stepsRunThroughFitAndThePresets() {
     zoom.SetImageSize(QSize(150, 150)); // fits at exactly 2: Fit stands for 2
     QCOMPARE(Ladder(zoom, true), (std::vector<int>{4, 8, 16, 32}));
     QCOMPARE(Ladder(zoom, false), (std::vector<int>{16, 8, 4, ViewZoom::Fit, 1}));
+}
+
+void ViewZoomTest::fitBlocksAndAlignment() {
+    ViewZoom zoom;
+    zoom.SetViewportSize(QSize(250, 250));
+    zoom.SetImageSize(QSize(100, 100)); // fits at 2.5, at 2 in whole pixels
+    QCOMPARE(Ladder(zoom, false), (std::vector<int>{2, 1}));
+    zoom.SetMagnification(ViewZoom::Fit);
+    zoom.SetFitBlock(1);
+    QCOMPARE(zoom.FitScale(), 2.0);
+    QCOMPARE(zoom.ImageRect(), QRect(25, 25, 200, 200));
+    QCOMPARE(Ladder(zoom, false), (std::vector<int>{1}));
+    // Blocks of 64: 250 * 64 / 192 = 83 device pixels each, 249 in all.
+    zoom.SetImageSize(QSize(192, 192));
+    zoom.SetFitBlock(64);
+    zoom.SetMagnification(ViewZoom::Fit);
+    QCOMPARE(zoom.FitScale(), 83 / 64.0);
+    zoom.SetAlignment(Qt::AlignRight | Qt::AlignBottom);
+    QCOMPARE(zoom.ImageRect(), QRect(1, 1, 249, 249));
+    QCOMPARE(zoom.ToImage(QPointF(250, 250)), QPointF(192, 192));
+    // Placed at a magnification too, on an axis the image does not fill.
+    zoom.SetMagnification(1);
+    zoom.PanBy(-10, 10);
+    QCOMPARE(zoom.ImageRect(), QRect(58, 58, 192, 192));
+    zoom.SetAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QCOMPARE(zoom.ImageRect(), QRect(0, 29, 192, 192));
+    // Not even a device pixel a block: fitted freely.
+    zoom.SetImageSize(QSize(64 * 300, 64));
+    zoom.SetMagnification(ViewZoom::Fit);
+    QCOMPARE(zoom.ImageRect(), QRect(0, 124, 250, 1));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, zoom.SetFitBlock(-1));
 }
 
 void ViewZoomTest::wrongArgumentsThrow() {
