@@ -7,15 +7,16 @@
 
 #include <stdexcept>
 
-ScrollPanner::ScrollPanner(QScrollArea* area) : QObject(area), area(area) {
-    if (area == nullptr || area->widget() == nullptr) {
+ScrollPanner::ScrollPanner(QScrollArea* area)
+    : QObject(area), area(area), picture(area != nullptr ? area->widget() : nullptr) {
+    if (picture == nullptr) {
         throw std::invalid_argument("ScrollPanner: the scroll area must hold a widget");
     }
-    area->widget()->installEventFilter(this);
+    picture->installEventFilter(this);
 }
 
 bool ScrollPanner::eventFilter(QObject* watched, QEvent* event) {
-    QWidget* picture = area->widget();
+    // Only the picture's own events: while the scroll area goes, it is no scroll area any more.
     if (watched != picture) {
         return false;
     }
@@ -67,7 +68,6 @@ bool ScrollPanner::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ScrollPanner::KeepAnchor() {
-    QWidget* picture = area->widget();
     if (picture->size() == anchorSize) {
         return;
     }

@@ -5,6 +5,8 @@
 #include <QPointF>
 #include <QSize>
 
+class QWidget;
+
 class QScrollArea;
 
 // Panning and anchored zoom for a picture in a scroll area whose own clicks zoom it: dragging
@@ -25,6 +27,8 @@ private:
     void KeepAnchor();
 
     QScrollArea* area;
+    // The scroll area's widget when this was made.
+    QWidget* picture;
     bool dragging = false;
     QPoint dragStart;
     QPoint scrollStart;
