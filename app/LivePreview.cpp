@@ -56,8 +56,24 @@ std::uint64_t LivePreview::BytesNeeded(const ConversionSettings& settings) {
            TileCoefficients::BytesNeeded(settings.Side);
 }
 
+namespace {
+
+bool SameSettings(const ConversionSettings& a, const ConversionSettings& b) {
+    return a.Side == b.Side && a.TileCount == b.TileCount && a.ErrorPercent == b.ErrorPercent &&
+           a.ErrorFraction == b.ErrorFraction && a.Order == b.Order &&
+           a.ColorCorrection == b.ColorCorrection && a.Options == b.Options;
+}
+
+} // namespace
+
 bool LivePreview::Request(int page, const ConversionSettings& settings, const QImage& picture,
                           const Transform& prototype, double startKept) {
+    // The release of a slider asks again for the position its last move asked for: the step
+    // under way is that one already.
+    if (runningPage == page && SameSettings(settings, latest) &&
+        picture.cacheKey() == latestImage && typeid(prototype) == *latestClass) {
+        return true;
+    }
     Job job;
     job.First = CloneTransform(prototype);
     if (!job.First) {
@@ -69,6 +85,9 @@ bool LivePreview::Request(int page, const ConversionSettings& settings, const QI
     // The thread reads its own reference: the window may load another image meanwhile.
     job.Picture = picture.convertToFormat(QImage::Format_RGB32);
     job.StartKept = startKept;
+    latest = settings;
+    latestImage = picture.cacheKey();
+    latestClass = &typeid(prototype);
     {
         const std::lock_guard lock(mutex);
         pending = std::move(job);

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <typeinfo>
 
 class Transform;
 
@@ -94,6 +95,10 @@ private:
 
     int generation = 0;
     int runningPage = -1;
+    // What the request under way converts.
+    ConversionSettings latest;
+    qint64 latestImage = 0;
+    const std::type_info* latestClass = &typeid(void);
 
     std::mutex mutex;
     std::condition_variable wake;

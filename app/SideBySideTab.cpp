@@ -18,7 +18,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -30,14 +29,14 @@ constexpr int CoefficientsCode = 200; // + page index
 
 constexpr int Magnifications[] = {SplitView::Fit, 1, 2, 4, 8, 16, 32};
 
-QImage RegionImage(const ConversionResult& result) {
-    QImage image(result.RegionWidth, result.RegionHeight, QImage::Format_RGB32);
-    for (int y = 0; y < result.RegionHeight; ++y) {
-        std::memcpy(image.scanLine(y),
-                    result.Pixels.data() + static_cast<std::size_t>(y) * result.RegionWidth,
-                    static_cast<std::size_t>(result.RegionWidth) * sizeof(std::uint32_t));
-    }
-    return image;
+// The region's pixels as an image without a copy: the image holds the result while it lives.
+QImage RegionImage(const std::shared_ptr<const ConversionResult>& result) {
+    auto* held = new std::shared_ptr<const ConversionResult>(result);
+    return QImage(
+        reinterpret_cast<const uchar*>(result->Pixels.data()), result->RegionWidth,
+        result->RegionHeight, static_cast<qsizetype>(result->RegionWidth) * 4, QImage::Format_RGB32,
+        [](void* info) { delete static_cast<std::shared_ptr<const ConversionResult>*>(info); },
+        held);
 }
 
 void SetItemEnabled(QComboBox& choice, int index, bool enabled) {
@@ -200,7 +199,7 @@ void SideBySideTab::SetPageResult(int page, std::shared_ptr<const ConversionResu
     const auto index = static_cast<std::size_t>(page);
     results[index] = std::move(result);
     const bool shown = results[index] && !results[index]->Pixels.empty();
-    resultPictures[index] = shown ? RegionImage(*results[index]) : QImage();
+    resultPictures[index] = shown ? RegionImage(results[index]) : QImage();
     coefficients->SetSource(page, shown ? results[index] : nullptr, source);
     for (QComboBox* choice : {leftChoice, rightChoice}) {
         SetItemEnabled(*choice, choice->findData(PageCode + page), shown);
