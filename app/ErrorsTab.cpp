@@ -21,6 +21,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -223,14 +224,18 @@ void ErrorsTab::ShowDifference() {
     const int width = result->RegionWidth;
     const int height = result->RegionHeight;
     const int largest = result->Quality.MaxError;
+    // Errors are 0..255: one grey per error, worked out once rather than at every pixel.
+    std::array<uchar, 256> grey{};
+    for (int error = 0; error < 256; ++error) {
+        grey[static_cast<std::size_t>(error)] =
+            largest == 0 ? 0 : static_cast<uchar>(std::min(error * 255 * gain / largest, 255));
+    }
     QImage image(width, height, QImage::Format_Grayscale8);
     for (int y = 0; y < height; ++y) {
         uchar* row = image.scanLine(y);
         const std::uint8_t* errors = result->ErrorMap.data() + static_cast<std::size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
-            row[x] = largest == 0
-                         ? 0
-                         : static_cast<uchar>(std::min(errors[x] * 255 * gain / largest, 255));
+            row[x] = grey[errors[x]];
         }
     }
     differenceImage = image;
