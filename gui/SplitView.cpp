@@ -207,7 +207,7 @@ void SplitView::ComputeDifference() const {
 }
 
 SplitView::State SplitView::Snapshot() const {
-    return State{zoom.Magnification(), zoom.ImageRect(), zoom.ViewportSize()};
+    return zoom.Where();
 }
 
 void SplitView::Changed(const State& before, bool viewChanged) {

@@ -89,13 +89,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    // What the view shows, to tell whether an operation changed it.
-    struct State {
-        int Magnification;
-        QRect ImageRect;
-        QSize Viewport;
-        bool operator==(const State&) const = default;
-    };
+    using State = ViewZoom::Placement;
     State Snapshot() const;
     // Emits what changed since before and repaints.
     void Changed(const State& before, bool viewChanged = false);

@@ -68,6 +68,15 @@ public:
     QRect ImageRect() const;
     // The part of the image shown, in image pixels.
     QRectF SourceRect() const;
+
+    // What a view shows: widgets compare it before and after an operation to tell what changed.
+    struct Placement {
+        int Magnification = Fit;
+        QRect ImageRect;
+        QSize Viewport;
+        bool operator==(const Placement&) const = default;
+    };
+    Placement Where() const { return {Magnification(), ImageRect(), ViewportSize()}; }
     QPointF ToImage(QPointF devicePoint) const;
     QPointF ToDevice(QPointF imagePoint) const;
 

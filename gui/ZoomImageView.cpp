@@ -118,7 +118,7 @@ QRect ZoomImageView::PictureRect() const {
 }
 
 ZoomImageView::State ZoomImageView::Snapshot() const {
-    return State{zoom.Magnification(), zoom.ImageRect(), zoom.ViewportSize()};
+    return zoom.Where();
 }
 
 void ZoomImageView::Changed(const State& before) {

@@ -80,12 +80,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    struct State {
-        int Magnification;
-        QRect ImageRect;
-        QSize Viewport;
-        bool operator==(const State&) const = default;
-    };
+    using State = ViewZoom::Placement;
     State Snapshot() const;
     // Emits what changed since before and repaints.
     void Changed(const State& before);
